@@ -1,0 +1,1 @@
+#include "CMyMath.h"

@@ -1,0 +1,67 @@
+// Shared helpers for the test suites: scratch directories, file text, running the built programs.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace support {
+
+// A fresh directory under the system temporary folder, removed with everything in it
+// when the object goes out of scope.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return dir_; }
+    std::string file(const std::string& name) const { return (dir_ / name).string(); }
+    void write(const std::string& name, const std::string& text) const;
+    std::string read(const std::string& name) const;
+    bool exists(const std::string& name) const;
+
+private:
+    std::filesystem::path dir_;
+};
+
+// Makes a directory the working directory for the lifetime of the object.
+class ScopedChdir {
+public:
+    explicit ScopedChdir(const std::filesystem::path& dir);
+    ~ScopedChdir();
+    ScopedChdir(const ScopedChdir&) = delete;
+    ScopedChdir& operator=(const ScopedChdir&) = delete;
+
+private:
+    std::filesystem::path previous_;
+};
+
+std::string read_file(const std::filesystem::path& file);
+void write_file(const std::filesystem::path& file, const std::string& text);
+
+// What a finished program left behind. status is the exit status, or 128 plus the
+// signal number when the program was killed by a signal.
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a built program with the arguments in the given working directory and waits for it.
+RunResult run_program(const std::string& executable, const std::vector<std::string>& args,
+                      const std::filesystem::path& workdir);
+
+// Folder of real Gaussian output files beside the checkout; empty when it is absent.
+std::filesystem::path real_outputs_dir();
+std::filesystem::path test_data_dir();
+
+}  // namespace support
+
+// Skips the current test when the real output files are not on this machine.
+#define SKIP_WITHOUT_REAL_OUTPUTS()                                                   \
+    do {                                                                              \
+        if (support::real_outputs_dir().empty())                                      \
+            GTEST_SKIP() << "real Gaussian outputs not found beside the checkout";    \
+    } while (0)
