@@ -1,1 +1,302 @@
 #include "myfile.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using Pos = std::streamoff;
+
+// Characters that a Gaussian archive block may put inside a wrapped keyword or number.
+// The block wraps at 70 columns and starts each continuation line with a blank:
+//     ...\State=1-A\H
+//      F=-517.8751652\RMSD=...
+// Files copied from Windows machines carry CR LF line ends, so a carriage return is
+// passed over like the line end itself.
+bool is_wrap(int c) { return c == ' ' || c == '\n' || c == '\r'; }
+
+enum class Matching {
+    exact,       // every key character must follow in order
+    skip_wraps,  // blanks and line ends that do not match the key are passed over
+    crlf,        // a line end of the key also matches a CR LF pair of the file
+};
+
+// A stretch [lo, hi) of the file's bytes, read straight from the stream buffer. Searches
+// start with a small read and double it up to a cap, so a backward search for a keyword
+// near the end of a large file reads little more than the tail it needs, while a long
+// forward search reads big blocks.
+class FileWindow {
+public:
+    FileWindow(std::streambuf& sb, Pos file_size) : sb_(sb), size_(file_size) {}
+
+    Pos lo() const { return lo_; }
+    Pos hi() const { return hi_; }
+    Pos size() const { return size_; }
+    const char* data() const { return buf_.data(); }
+    char at(Pos p) const { return buf_[static_cast<std::size_t>(p - lo_)]; }
+
+    // Drops everything and holds the block that starts at from.
+    bool load_from(Pos from) {
+        lo_ = hi_ = from;
+        buf_.clear();
+        return append();
+    }
+
+    // Reads the block after hi, keeping [keep_from, hi).
+    bool extend_forward(Pos keep_from) {
+        buf_.erase(buf_.begin(), buf_.begin() + (keep_from - lo_));
+        lo_ = keep_from;
+        return append();
+    }
+
+    // Drops everything and holds the block that ends at to.
+    bool load_before(Pos to) {
+        lo_ = hi_ = to;
+        buf_.clear();
+        return prepend();
+    }
+
+    // Reads the block before lo, keeping [lo, keep_to).
+    bool extend_backward(Pos keep_to) {
+        buf_.resize(static_cast<std::size_t>(keep_to - lo_));
+        hi_ = keep_to;
+        return prepend();
+    }
+
+private:
+    static constexpr Pos first_chunk = 4096;
+    static constexpr Pos max_chunk = 64 * 1024;
+
+    std::streambuf& sb_;
+    Pos size_;
+    std::vector<char> buf_;
+    Pos lo_ = 0;
+    Pos hi_ = 0;
+    Pos chunk_ = first_chunk;
+
+    Pos next_chunk() {
+        const Pos n = chunk_;
+        chunk_ = std::min(chunk_ * 2, max_chunk);
+        return n;
+    }
+
+    // Reads up to n bytes at `at`; returns how many arrived.
+    Pos read_at(Pos at, char* dst, Pos n) {
+        if (sb_.pubseekpos(at, std::ios_base::in) != at) return 0;
+        return std::max<Pos>(sb_.sgetn(dst, n), 0);
+    }
+
+    bool append() {
+        const Pos n = std::min(next_chunk(), size_ - hi_);
+        if (n <= 0) return false;
+        const std::size_t kept = buf_.size();
+        buf_.resize(kept + static_cast<std::size_t>(n));
+        const Pos got = read_at(hi_, buf_.data() + kept, n);
+        buf_.resize(kept + static_cast<std::size_t>(got));
+        hi_ += got;
+        if (got < n) size_ = hi_;  // the file shrank while it was searched
+        return got > 0;
+    }
+
+    bool prepend() {
+        const Pos n = std::min(next_chunk(), lo_);
+        if (n <= 0) return false;
+        std::vector<char> block(static_cast<std::size_t>(n));
+        if (read_at(lo_ - n, block.data(), n) != n) return false;
+        buf_.insert(buf_.begin(), block.begin(), block.end());
+        lo_ -= n;
+        return true;
+    }
+};
+
+// Tries to match key forward from position t, where the first key character stands.
+// Returns the position just after the last matched key character, or -1.
+Pos attempt_forward(FileWindow& w, Pos t, const std::string& key, Matching how) {
+    Pos i = t;
+    std::size_t k = 0;
+    while (k < key.size()) {
+        if (i >= w.hi() && !w.extend_forward(t)) return -1;
+        const char c = w.at(i);
+        if (c == key[k]) {
+            ++k;
+            ++i;
+        } else if (how == Matching::skip_wraps && is_wrap(c)) {
+            ++i;
+        } else if (how == Matching::crlf && key[k] == '\n' && c == '\r') {
+            if (i + 1 >= w.hi() && !w.extend_forward(t)) return -1;
+            if (w.at(i + 1) != '\n') return -1;
+            ++k;
+            i += 2;
+        } else {
+            return -1;
+        }
+    }
+    return i;
+}
+
+// Tries to match key backward from position e, where the last key character stands.
+bool attempt_backward(FileWindow& w, Pos e, const std::string& key, Matching how) {
+    Pos i = e;
+    std::size_t k = key.size();
+    while (k > 0) {
+        if (i < 0) return false;
+        if (i < w.lo() && !w.extend_backward(e + 1)) return false;
+        const char c = w.at(i);
+        if (c == key[k - 1]) {
+            --k;
+            --i;
+            if (how == Matching::crlf && c == '\n' && i >= 0) {
+                if (i < w.lo() && !w.extend_backward(e + 1)) return false;
+                if (w.at(i) == '\r') --i;
+            }
+        } else if (how == Matching::skip_wraps && is_wrap(c)) {
+            --i;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// First occurrence whose first key character is at or after from. Every occurrence
+// begins with the key's first character (a blank or line end before it adds nothing
+// to the match), so only those places are tried.
+Pos find_forward(FileWindow& w, Pos from, const std::string& key, Matching how) {
+    const char first = key.front();
+    Pos scan = from;
+    for (;;) {
+        if (scan >= w.hi() || scan < w.lo()) {
+            if (!w.load_from(scan)) return -1;
+        }
+        const char* base = w.data();
+        const auto* hit = static_cast<const char*>(
+            std::memchr(base + (scan - w.lo()), first, static_cast<std::size_t>(w.hi() - scan)));
+        if (hit == nullptr) {
+            scan = w.hi();
+            continue;
+        }
+        const Pos t = w.lo() + (hit - base);
+        const Pos end = attempt_forward(w, t, key, how);
+        if (end >= 0) return end;
+        scan = t + 1;
+    }
+}
+
+// Last occurrence that ends at or before `before`; returns the position just after it.
+Pos find_backward(FileWindow& w, Pos before, const std::string& key, Matching how) {
+    const char last = key.back();
+    Pos scan_end = std::min(before, w.size());
+    for (;;) {
+        if (scan_end <= w.lo() || scan_end > w.hi()) {
+            if (!w.load_before(scan_end)) return -1;
+        }
+        const char* base = w.data();
+        Pos e = scan_end - 1;
+        while (e >= w.lo() && base[e - w.lo()] != last) --e;
+        if (e < w.lo()) {
+            scan_end = w.lo();
+            if (scan_end <= 0) return -1;
+            continue;
+        }
+        if (attempt_backward(w, e, key, how)) return e + 1;
+        scan_end = e;
+    }
+}
+
+bool search(std::istream& in, const std::string& key, int direction,
+            std::ios_base::seekdir start, Matching how) {
+    if (in.fail()) return false;
+    std::streambuf* sb = in.rdbuf();
+    if (sb == nullptr) return false;
+    const Pos at_call = sb->pubseekoff(0, std::ios_base::cur, std::ios_base::in);
+    if (at_call < 0) return false;
+    const Pos size = sb->pubseekoff(0, std::ios_base::end, std::ios_base::in);
+
+    Pos found = -1;
+    if (size >= 0 && !key.empty()) {
+        Pos from = at_call;
+        if (start == std::ios_base::beg) from = 0;
+        if (start == std::ios_base::end) from = size;
+        FileWindow window(*sb, size);
+        found = direction == 1 ? find_forward(window, from, key, how)
+                               : find_backward(window, from, key, how);
+    }
+    in.clear();
+    sb->pubseekpos(found >= 0 ? found : at_call, std::ios_base::in);
+    return found >= 0;
+}
+
+// Longest number text taken; anything longer is not a number of an output file.
+const std::size_t max_number_text = 4096;
+
+// Takes digits, passing over blanks and line ends, up to the first other character.
+int take_digits(std::streambuf& sb, int c, std::string& text) {
+    while (c != std::char_traits<char>::eof()) {
+        if (is_figure(static_cast<char>(c)))
+            text += static_cast<char>(c);
+        else if (!is_wrap(c))
+            break;
+        if (text.size() > max_number_text) break;
+        c = sb.snextc();
+    }
+    return c;
+}
+
+const char element_letters[] = "HCNOSPKBFIWUVY";
+const int element_class_count = 14;
+
+}  // namespace
+
+bool is_figure(char c) { return c >= '0' && c <= '9'; }
+
+bool read_number_ignore(std::istream& in, double& value) {
+    if (in.fail() || in.rdbuf() == nullptr) return false;
+    std::streambuf& sb = *in.rdbuf();
+    const int eof = std::char_traits<char>::eof();
+
+    int c = sb.sgetc();
+    while (c != eof && is_wrap(c)) c = sb.snextc();
+
+    std::string text;
+    if (c == '-' || c == '+') {
+        text += static_cast<char>(c);
+        c = sb.snextc();
+    }
+    c = take_digits(sb, c, text);
+    if (c == '.') {
+        text += '.';
+        c = take_digits(sb, sb.snextc(), text);
+    }
+    if (c == eof) in.setstate(std::ios_base::eofbit);
+    if (text.empty() || text.size() > max_number_text) return false;
+    value = std::atof(text.c_str());
+    return true;
+}
+
+bool file_find_linux(std::istream& in, const std::string& key, int direction,
+                     std::ios_base::seekdir start) {
+    return search(in, key, direction, start, Matching::exact);
+}
+
+bool file_find_ignore_linux(std::istream& in, const std::string& key, int direction,
+                            std::ios_base::seekdir start) {
+    return search(in, key, direction, start, Matching::skip_wraps);
+}
+
+bool file_find_win(std::istream& in, const std::string& key, int direction,
+                   std::ios_base::seekdir start) {
+    return search(in, key, direction, start, Matching::crlf);
+}
+
+int index(char letter) {
+    const char* hit = std::strchr(element_letters, letter);
+    if (letter == '\0' || hit == nullptr) return 0;
+    return static_cast<int>(hit - element_letters) + 1;
+}
+
+char name(int element_class) {
+    if (element_class < 1 || element_class > element_class_count) return '\0';
+    return element_letters[element_class - 1];
+}

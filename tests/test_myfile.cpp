@@ -1,3 +1,344 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <random>
+#include <string>
+
 #include "TestSupport.h"
+#include "myfile.h"
+
+namespace {
+
+// Writes text to a scratch file and opens it for reading.
+class ScanFile {
+public:
+    explicit ScanFile(const std::string& text) {
+        dir_.write("scan.txt", text);
+        in.open(dir_.file("scan.txt"), std::ios::binary);
+    }
+    std::ifstream in;
+
+private:
+    support::TempDir dir_;
+};
+
+std::streamoff position(std::ifstream& in) { return in.tellg(); }
+
+// The searches' contract written on a whole string, without windows: the reference the
+// windowed searches must agree with wherever an occurrence falls.
+bool is_wrap(char c) { return c == ' ' || c == '\n' || c == '\r'; }
+
+long reference_forward(const std::string& text, long from, const std::string& key, bool skip) {
+    for (long t = from; t < static_cast<long>(text.size()); ++t) {
+        if (text[t] != key[0]) continue;
+        long i = t;
+        std::size_t k = 0;
+        while (k < key.size() && i < static_cast<long>(text.size())) {
+            if (text[i] == key[k]) {
+                ++k;
+                ++i;
+            } else if (skip && is_wrap(text[i])) {
+                ++i;
+            } else {
+                break;
+            }
+        }
+        if (k == key.size()) return i;
+    }
+    return -1;
+}
+
+long reference_backward(const std::string& text, long before, const std::string& key,
+                        bool skip) {
+    for (long e = std::min<long>(before, text.size()) - 1; e >= 0; --e) {
+        if (text[e] != key.back()) continue;
+        long i = e;
+        std::size_t k = key.size();
+        while (k > 0 && i >= 0) {
+            if (text[i] == key[k - 1]) {
+                --k;
+                --i;
+            } else if (skip && is_wrap(text[i])) {
+                --i;
+            } else {
+                break;
+            }
+        }
+        if (k == 0) return e + 1;
+    }
+    return -1;
+}
+
+}  // namespace
+
+TEST(TextSearch, BackwardFromEndFindsLastOccurrence) {
+    ScanFile f("HF=1\nHF=2\nHF=3\ntail");
+    ASSERT_TRUE(file_find_linux(f.in, "HF=", -1, std::ios::end));
+    EXPECT_EQ(position(f.in), 13);
+    double v = 0;
+    ASSERT_TRUE(read_number_ignore(f.in, v));
+    EXPECT_EQ(v, 3);
+}
+
+TEST(TextSearch, ForwardFromCurrentSkipsEarlierOccurrences) {
+    ScanFile f("key one key two");
+    f.in.seekg(2);
+    ASSERT_TRUE(file_find_linux(f.in, "key", 1, std::ios::cur));
+    EXPECT_EQ(position(f.in), 11);
+    // A backward search from the current position finds only what ends before it.
+    f.in.seekg(10);
+    ASSERT_TRUE(file_find_linux(f.in, "key", -1, std::ios::cur));
+    EXPECT_EQ(position(f.in), 3);
+}
+
+TEST(TextSearch, OccurrenceAtTheVeryStartIsFoundBackward) {
+    ScanFile f("HF=-1.5");
+    f.in.seekg(3);
+    ASSERT_TRUE(file_find_linux(f.in, "HF=", -1, std::ios::cur));
+    EXPECT_EQ(position(f.in), 3);
+}
+
+TEST(TextSearch, MissRestoresPositionAndClearsState) {
+    ScanFile f("short file");
+    f.in.seekg(4);
+    for (int direction : {1, -1}) {
+        EXPECT_FALSE(file_find_linux(f.in, "a key longer than the whole file", direction,
+                                     std::ios::beg));
+        EXPECT_TRUE(f.in.good());
+        EXPECT_EQ(position(f.in), 4);
+        EXPECT_FALSE(file_find_ignore_linux(f.in, "absent", direction, std::ios::end));
+        EXPECT_EQ(position(f.in), 4);
+    }
+}
+
+TEST(TextSearch, FoundClearsEndOfFileState) {
+    ScanFile f("x HF=-2");
+    double v = 0;
+    f.in.seekg(5);
+    ASSERT_TRUE(read_number_ignore(f.in, v));
+    EXPECT_TRUE(f.in.eof());
+    ASSERT_TRUE(file_find_linux(f.in, "HF=", -1, std::ios::end));
+    EXPECT_TRUE(f.in.good());
+}
+
+TEST(TextSearch, FailedStreamIsLeftAlone) {
+    ScanFile f("HF=1");
+    f.in.setstate(std::ios::failbit);
+    EXPECT_FALSE(file_find_linux(f.in, "HF=", 1, std::ios::beg));
+    EXPECT_FALSE(file_find_ignore_linux(f.in, "HF=", -1, std::ios::end));
+    double v = 7;
+    EXPECT_FALSE(read_number_ignore(f.in, v));
+    EXPECT_EQ(v, 7);
+    EXPECT_TRUE(f.in.fail());
+}
+
+TEST(TextSearch, KeywordWrappedInArchiveBlockIsFound) {
+    // The archive block wraps at 70 columns and indents each continuation line by one blank.
+    ScanFile f("\\State=1-A1\\H\n F=-76.0107\\RMSD=1e-9\\Dipo\n le=0.1,-0.2\n ,0.3\\");
+    EXPECT_FALSE(file_find_linux(f.in, "HF=", -1, std::ios::end));
+    ASSERT_TRUE(file_find_ignore_linux(f.in, "HF=", -1, std::ios::end));
+    double v = 0;
+    ASSERT_TRUE(read_number_ignore(f.in, v));
+    EXPECT_DOUBLE_EQ(v, -76.0107);
+    ASSERT_TRUE(file_find_ignore_linux(f.in, "Dipole=", 1, std::ios::cur));
+    double x = 0, y = 0, z = 0;
+    ASSERT_TRUE(read_number_ignore(f.in, x));
+    f.in.ignore(1);
+    ASSERT_TRUE(read_number_ignore(f.in, y));
+    f.in.ignore(1);
+    ASSERT_TRUE(read_number_ignore(f.in, z));
+    EXPECT_DOUBLE_EQ(x, 0.1);
+    EXPECT_DOUBLE_EQ(y, -0.2);
+    EXPECT_DOUBLE_EQ(z, 0.3);
+}
+
+TEST(TextSearch, CarriageReturnsOfWindowsCopiesArePassedOver) {
+    // A dipole wrapped at a CR LF line end must read whole, not as its tail.
+    ScanFile f("\\Dipole=1.00\r\n 93782,-1.9\\");
+    ASSERT_TRUE(file_find_ignore_linux(f.in, "Dipole=", 1, std::ios::beg));
+    double v = 0;
+    ASSERT_TRUE(read_number_ignore(f.in, v));
+    EXPECT_DOUBLE_EQ(v, 1.0093782);
+    // A tab is text, not a wrap.
+    ScanFile g("HF=\t-1.5");
+    ASSERT_TRUE(file_find_linux(g.in, "HF=", 1, std::ios::beg));
+    EXPECT_FALSE(read_number_ignore(g.in, v));
+    EXPECT_EQ(g.in.peek(), '\t');
+}
+
+TEST(TextSearch, WindowsSearchTreatsCrLfAsOneLineEnd) {
+    ScanFile f("first\r\nSCF Done\r\nsecond\r\nSCF Done");
+    ASSERT_TRUE(file_find_win(f.in, "Done\nsecond", 1, std::ios::beg));
+    EXPECT_EQ(position(f.in), 23);
+    ASSERT_TRUE(file_find_win(f.in, "SCF Done", -1, std::ios::end));
+    EXPECT_EQ(position(f.in), 33);
+    ASSERT_TRUE(file_find_win(f.in, "first\nSCF", -1, std::ios::end));
+    EXPECT_EQ(position(f.in), 10);
+}
+
+TEST(TextSearch, AnyBytesAreSearched) {
+    std::string text = "abc";
+    text += '\0';
+    text += static_cast<char>(255);
+    text += "HF=-3.25";
+    text += static_cast<char>(255);
+    text += '\0';
+    ScanFile f(text);
+    ASSERT_TRUE(file_find_linux(f.in, "HF=", 1, std::ios::beg));
+    double v = 0;
+    ASSERT_TRUE(read_number_ignore(f.in, v));
+    EXPECT_DOUBLE_EQ(v, -3.25);
+    ASSERT_TRUE(file_find_ignore_linux(f.in, "HF=", -1, std::ios::end));
+    EXPECT_EQ(position(f.in), 8);
+}
+
+// Occurrences placed on both sides of every read boundary, in long files, found in both
+// directions exactly where the whole-string reference finds them.
+TEST(TextSearch, AgreesWithWholeTextReferenceAcrossReadBoundaries) {
+    std::mt19937 random(20261208);
+    // Dense text gives many near misses; sparse text sends the searches across many reads.
+    const std::string dense = "HF=F H\n\r xD=";
+    const std::string sparse = std::string(3000, 'x') + " \n\r  \n\n" + "HF=";
+    const std::pair<std::size_t, const std::string*> texts[] = {
+        {100, &dense}, {5000, &sparse}, {70000, &dense}, {300000, &sparse}, {1000000, &sparse}};
+    for (const auto& [length, chosen] : texts) {
+        const std::string& alphabet = *chosen;
+        std::string text(length, ' ');
+        for (auto& c : text) c = alphabet[random() % alphabet.size()];
+        ScanFile f(text);
+        for (const std::string key : {"HF=", "F=H", "= H", "HF=HF"}) {
+            for (int trial = 0; trial < 40; ++trial) {
+                const long start = static_cast<long>(random() % (length + 1));
+                for (const bool skip : {false, true}) {
+                    for (const int direction : {1, -1}) {
+                        f.in.clear();
+                        f.in.seekg(start);
+                        const bool found =
+                            skip ? file_find_ignore_linux(f.in, key, direction, std::ios::cur)
+                                 : file_find_linux(f.in, key, direction, std::ios::cur);
+                        const long expected =
+                            direction == 1 ? reference_forward(text, start, key, skip)
+                                           : reference_backward(text, start, key, skip);
+                        ASSERT_EQ(found, expected >= 0)
+                            << "length " << length << " key '" << key << "' start " << start
+                            << " skip " << skip << " direction " << direction;
+                        ASSERT_EQ(position(f.in), found ? expected : start);
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(TextSearch, LongRunOfBlanksInsideAKeywordIsPassedOver) {
+    std::string text = "xx H" + std::string(200000, ' ') + "\n F=-9.5";
+    ScanFile f(text);
+    ASSERT_TRUE(file_find_ignore_linux(f.in, "HF=", 1, std::ios::beg));
+    double v = 0;
+    ASSERT_TRUE(read_number_ignore(f.in, v));
+    EXPECT_DOUBLE_EQ(v, -9.5);
+    ASSERT_TRUE(file_find_ignore_linux(f.in, "HF=", -1, std::ios::end));
+    EXPECT_EQ(position(f.in), static_cast<std::streamoff>(text.size() - 4));
+}
+
+TEST(NumberReading, NumbersBrokenByWrapsReadWhole) {
+    struct Case {
+        const char* text;
+        double value;
+        int next;  // character the stream is left on, or EOF
+    };
+    const Case cases[] = {
+        {"-152.\n 91\\", -152.91, '\\'},
+        {"  \n  -12.50,3", -12.5, ','},
+        {"1 2", 12, EOF},
+        {"1.5D-03", 1.5, 'D'},
+        {"-\\", 0, '\\'},
+        {"+7.", 7, EOF},
+        {".25", 0.25, EOF},
+    };
+    for (const Case& c : cases) {
+        ScanFile f(c.text);
+        double v = -1;
+        ASSERT_TRUE(read_number_ignore(f.in, v)) << c.text;
+        EXPECT_DOUBLE_EQ(v, c.value) << c.text;
+        EXPECT_EQ(f.in.peek(), c.next) << c.text;
+    }
+}
+
+TEST(NumberReading, TextThatIsNoNumberLeavesValueAndStream) {
+    for (const char* text : {"Dipole", "  \n x1", ""}) {
+        ScanFile f(text);
+        double v = 42;
+        EXPECT_FALSE(read_number_ignore(f.in, v)) << text;
+        EXPECT_EQ(v, 42);
+    }
+    ScanFile f("  abc");
+    double v = 0;
+    EXPECT_FALSE(read_number_ignore(f.in, v));
+    EXPECT_EQ(f.in.peek(), 'a');
+}
+
+TEST(ElementClasses, OneLetterSymbolsMapBothWays) {
+    EXPECT_EQ(index('V'), 13);
+    EXPECT_EQ(name(13), 'V');
+    EXPECT_EQ(index('H'), 1);
+    EXPECT_EQ(index('O'), 4);
+    EXPECT_EQ(index('c'), 0);
+    EXPECT_EQ(index('\0'), 0);
+    EXPECT_EQ(index('X'), 0);
+    for (int k = 1; k <= 14; ++k) EXPECT_EQ(index(name(k)), k);
+    EXPECT_EQ(name(0), '\0');
+    EXPECT_EQ(name(15), '\0');
+    EXPECT_EQ(name(-1), '\0');
+    EXPECT_TRUE(is_figure('0'));
+    EXPECT_TRUE(is_figure('9'));
+    EXPECT_FALSE(is_figure('.'));
+    EXPECT_FALSE(is_figure('a'));
+}
+
+// The archive values of real output files, read the way the result reader reads them.
+TEST(RealOutputs, ArchiveEnergiesDipolesAndGeometryTablesAreFound) {
+    SKIP_WITHOUT_REAL_OUTPUTS();
+    struct Expected {
+        const char* file;
+        double energy;
+        double dipole_x;
+        bool has_dipole;
+        bool has_standard_table;
+    };
+    const Expected files[] = {
+        {"g09_dvb_gopt.out", -382.3082666, 0.0, true, true},
+        {"g16_dvb_ir_G16C01.out", -382.3082666, 0.0, true, true},
+        {"aminox_cat_conf212_S.log", -517.8751652, -0.8475931, true, true},
+        {"aminox_cat_conf65_S.log", -517.8771606, 1.0093782, true, true},
+        {"aminox_cat_conf280_R.log", -517.8773084, 1.4516375, true, true},
+        {"Aminoxylation_TS1_R.log", -879.405138, -2.087374, true, true},
+        {"g09_water_mp2.log", -74.9643288, 0.5025539, true, true},
+        {"g16_dvb_un_sp.log", -382.0813927, 0.0, false, false},
+        {"g16_dvb_scan_relaxed.log", -382.3082666, 0.0, false, true},
+    };
+    for (const Expected& e : files) {
+        std::ifstream in(support::real_outputs_dir() / e.file, std::ios::binary);
+        ASSERT_TRUE(in) << e.file;
+        ASSERT_TRUE(file_find_ignore_linux(in, "HF=", -1, std::ios::end)) << e.file;
+        double energy = 0;
+        ASSERT_TRUE(read_number_ignore(in, energy)) << e.file;
+        EXPECT_DOUBLE_EQ(energy, e.energy) << e.file;
+        if (e.has_dipole) {
+            ASSERT_TRUE(file_find_ignore_linux(in, "Dipole=", 1, std::ios::cur)) << e.file;
+            double x = 99;
+            ASSERT_TRUE(read_number_ignore(in, x)) << e.file;
+            EXPECT_DOUBLE_EQ(x, e.dipole_x) << e.file;
+            EXPECT_EQ(in.peek(), ',') << e.file;
+        }
+        const bool table = file_find_linux(in, "Standard orientation:", -1, std::ios::end);
+        EXPECT_EQ(table, e.has_standard_table) << e.file;
+        if (table) {
+            std::string line;
+            for (int i = 0; i < 5; ++i) std::getline(in, line);
+            int centre = 0;
+            in >> centre;
+            EXPECT_EQ(centre, 1) << e.file;
+        }
+    }
+}
