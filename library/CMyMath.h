@@ -83,6 +83,12 @@ std::istream& operator>>(std::istream& in, CVECTOR& v);
 class CCLUSTER {
 public:
     explicit CCLUSTER(int n = 0);
+    // Deep copies of points 1..size; a copy of an empty set owns no storage.
+    CCLUSTER(const CCLUSTER& other);
+    CCLUSTER& operator=(const CCLUSTER& other);
+    // A moved-from set is left empty, without storage.
+    CCLUSTER(CCLUSTER&& other) noexcept;
+    CCLUSTER& operator=(CCLUSTER&& other) noexcept;
 
     // Discards every point and re-creates the set with n points at the origin.
     void reinstall(int n);

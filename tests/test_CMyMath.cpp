@@ -1,3 +1,176 @@
+#include "CMyMath.h"
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <initializer_list>
+#include <sstream>
+
 #include "TestSupport.h"
+
+namespace {
+
+void expect_point(const CVECTOR& actual, const CVECTOR& expected, double tol = 1e-9)
+{
+    EXPECT_NEAR(actual.x, expected.x, tol);
+    EXPECT_NEAR(actual.y, expected.y, tol);
+    EXPECT_NEAR(actual.z, expected.z, tol);
+}
+
+template <typename Thrown, typename Action>
+void expect_thrown(Action action, Thrown expected)
+{
+    try {
+        action();
+        ADD_FAILURE() << "nothing was thrown";
+    } catch (Thrown value) {
+        EXPECT_EQ(value, expected);
+    }
+}
+
+CCLUSTER cluster_of(std::initializer_list<CVECTOR> points)
+{
+    CCLUSTER c(static_cast<int>(points.size()));
+    int i = 1;
+    for (const CVECTOR& p : points)
+        c[i++] = p;
+    return c;
+}
+
+}  // namespace
+
+TEST(Vector, EqualityUsesAbsoluteToleranceAndOrderingComparesLengths)
+{
+    EXPECT_TRUE(CVECTOR(1, 2, 3) == CVECTOR(1 + 5e-13, 2, 3));
+    EXPECT_TRUE(CVECTOR(1, 2, 3) != CVECTOR(1 + 2e-12, 2, 3));
+    EXPECT_TRUE(CVECTOR(3, 0, 0) < CVECTOR(0, 4, 0));
+    EXPECT_FALSE(CVECTOR(0, 4, 0) < CVECTOR(3, 0, 0));
+    EXPECT_FALSE(CVECTOR(5, 0, 0) < CVECTOR(0, 3, 4) || CVECTOR(5, 0, 0) > CVECTOR(0, 3, 4));
+}
+
+TEST(Vector, AngleCoversPerpendicularAntiparallelZeroAndNearlyParallel)
+{
+    EXPECT_DOUBLE_EQ(CVECTOR(1, 0, 0).angle(CVECTOR(0, 1, 0)), PI / 2);
+    EXPECT_DOUBLE_EQ(CVECTOR(1, 0, 0).angle(CVECTOR(-2, 0, 0)), PI);
+    EXPECT_DOUBLE_EQ(CVECTOR(1, 0, 0).angle(CVECTOR(0, 0, 0)), PI / 2);
+    // Not parallel within the tolerance, yet the cosine rounds to 1 + 2^-52.
+    const double a = CVECTOR(1, 2, 1).angle(CVECTOR(1, 2, 1 + 1e-9));
+    EXPECT_FALSE(std::isnan(a));
+    EXPECT_NEAR(a, 0.0, 1e-6);
+}
+
+TEST(Vector, RotationIsRightHanded)
+{
+    expect_point(CVECTOR(1, 0, 0).rotate(CVECTOR(0, 0, 1), PI / 2), CVECTOR(0, 1, 0));
+    expect_point(CVECTOR(2, 0, 5).rotate(CVECTOR(1, 0, 0), CVECTOR(1, 0, 1), PI), CVECTOR(0, 0, 5));
+}
+
+TEST(Vector, DegenerateGeometryThrowsTheOffendingValue)
+{
+    const CVECTOR o(0, 0, 0), z(0, 0, 1), x(1, 0, 0);
+    expect_thrown([&] { x.rotate(o, 0.7); }, 0.7);
+    expect_thrown([] { CVECTOR(0, 0, 1e-13).normal(); }, 1e-13);
+    expect_thrown([&] { x.reflect(o, z, z * 2); }, 0);
+    expect_thrown([&] { x.p_dihang(o, z, z * 2); }, 0.0);
+    CVECTOR placed;
+    expect_thrown([&] { placed.p_forthpoint(o, z, z * 2, 1.4, 1.9, 1.0); }, 1.4);
+}
+
+TEST(Vector, DihedralSignFollowsIupacConvention)
+{
+    const CVECTOR p(1, 0, 0), a(0, 0, 0), b(0, 0, 1);
+    EXPECT_NEAR(p.p_dihang(a, b, CVECTOR(0, 1, 1)), PI / 2, 1e-12);
+    EXPECT_NEAR(p.p_dihang(a, b, CVECTOR(0, -1, 1)), -PI / 2, 1e-12);
+    EXPECT_NEAR(p.p_dihang(a, b, CVECTOR(1, 0, 1)), 0.0, 1e-12);
+}
+
+TEST(Vector, PlacedFourthPointReproducesItsInternalCoordinates)
+{
+    const CVECTOR a(0.2, -0.1, 0.3), b(1.1, 0.4, 0.2), c(1.5, 1.6, -0.7);
+    for (const double dihedral : {-179.0, -60.0, 0.0, 60.0, 120.0, 179.0}) {
+        CVECTOR x;
+        x.p_forthpoint(a, b, c, 1.0, radian(109.5), radian(dihedral));
+        EXPECT_NEAR(x.distance(a), 1.0, 1e-12);
+        EXPECT_NEAR(a.p_angle(x, b), radian(109.5), 1e-12);
+        EXPECT_NEAR(x.p_dihang(a, b, c), radian(dihedral), 1e-12) << dihedral;
+    }
+}
+
+TEST(Vector, PrintingSetsFifteenDigitsThatStayOnTheStream)
+{
+    std::ostringstream out;
+    out << CVECTOR(1.5, 0, -2) << ' ' << 1.0 / 3;
+    EXPECT_EQ(out.str(), "1.5 0 -2 0.333333333333333");
+}
+
+TEST(Cluster, CountsAndIndicesAreRangeChecked)
+{
+    const CCLUSTER full(100);
+    expect_thrown([] { CCLUSTER c(101); }, 101);
+    expect_thrown([] { CCLUSTER c(-1); }, -1);
+    expect_thrown([&] { full[0]; }, 0);
+    expect_thrown([&] { full[101]; }, 101);
+    expect_thrown([] { CCLUSTER(60) + CCLUSTER(41); }, 101);
+    expect_thrown([] { CCLUSTER().move(CVECTOR(1, 0, 0)); }, 0);
+}
+
+TEST(Cluster, EraseAndJoinKeepPointOrder)
+{
+    const CVECTOR A(1, 0, 0), B(2, 0, 0), C(3, 0, 0), D(4, 0, 0);
+    CCLUSTER c = cluster_of({A, B, C, D});
+    c.erase(2);
+    const CCLUSTER joined = c + CCLUSTER() + cluster_of({B});
+    ASSERT_EQ(joined.get_size(), 4);
+    expect_point(joined[2], C);
+    expect_point(joined[3], D);
+    expect_point(joined[4], B);
+}
+
+TEST(Cluster, ClearKeepsStorageButACopyOfAnEmptySetOwnsNone)
+{
+    expect_thrown([] { CCLUSTER().clear(); }, 0);
+    CCLUSTER c(5);
+    c.clear();
+    expect_thrown([&] { c[1]; }, 1);
+    c.clear();
+    CCLUSTER assigned(3);
+    assigned = c;
+    expect_thrown([&] { assigned.clear(); }, 0);
+}
+
+TEST(Cluster, AdjustPutsThreeAtomsIntoTheStandardFrame)
+{
+    CCLUSTER c = cluster_of({{1, 1, 1}, {3, 1, 1}, {1, 2, 1}});
+    c.adjust(1, 2, 3);
+    expect_point(c[1], CVECTOR(0, 0, 0));
+    expect_point(c[2], CVECTOR(0, 0, 2));
+    expect_point(c[3], CVECTOR(1, 0, 0));
+
+    CCLUSTER skew = cluster_of({{0.3, -1.2, 0.8}, {-1.0, 0.5, 2.1}, {2, 1, 1}});
+    const double d23 = skew[2].distance(skew[3]);
+    skew.adjust(2, 3, 1);
+    expect_point(skew[3], CVECTOR(0, 0, d23));
+    EXPECT_NEAR(skew[1].y, 0.0, 1e-9);
+    EXPECT_GT(skew[1].x, 0.0);
+
+    expect_thrown([] { cluster_of({{1, 1, 1}, {1, 1, 3}, {2, 1, 1}}).adjust(1, 2, 3); }, 0.0);
+    expect_thrown([] { cluster_of({{1, 1, 1}, {1, 1, -1}, {2, 1, 1}}).adjust(1, 2, 3); }, PI);
+}
+
+TEST(Cluster, StreamsUseCurrentPrecisionAndRejectBadPoints)
+{
+    std::ostringstream out;
+    out.precision(3);
+    out << cluster_of({{1.23456, 0, -2}, {0.5, 1, 2}});
+    EXPECT_EQ(out.str(), "1.23 0 -2\n0.5 1 2\n");
+
+    CCLUSTER c;
+    std::istringstream good("2\n1 2 3\n4 5 6\n");
+    good >> c;
+    expect_point(c[2], CVECTOR(4, 5, 6));
+    std::istringstream bad("2\n1 2 3\nhydrogen 5 6\n");
+    testing::internal::CaptureStderr();
+    bad >> c;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Cluster error input!\n");
+    EXPECT_TRUE(bad.fail());
+    EXPECT_EQ(c.get_size(), 0);
+}
