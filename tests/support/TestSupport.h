@@ -53,6 +53,34 @@ struct RunResult {
 RunResult run_program(const std::string& executable, const std::vector<std::string>& args,
                       const std::filesystem::path& workdir);
 
+// One atom of a geometry table: atomic number and position in angstrom.
+struct Atom {
+    int number;
+    double x;
+    double y;
+    double z;
+};
+
+// What a written Gaussian optimisation output holds. Every file carries the decoys of a
+// real output: "IROHF=0." in the SCF set-up and "Dipole        =" in the force output.
+struct GaussianOutput {
+    // One "Standard orientation:" table per optimisation step; the last is the final one.
+    std::vector<std::vector<Atom>> steps;
+    std::string energy = "-154.9876543";  // text after "HF=" in the archive
+    std::string dipole = "0.1,-0.2,0.3";  // text after "Dipole=" in the archive
+    bool archive = true;                   // false: the job was killed before its archive
+    bool crlf = false;                     // Windows line ends throughout
+};
+
+// The text of such a file; the archive block is wrapped at 70 columns with a leading
+// blank on every line, as Gaussian writes it.
+std::string gaussian_output(const GaussianOutput& output);
+
+// Anti ethanol with its atoms numbered C C O H(O) H H H H H (methyl hydrogens 7-9).
+std::vector<Atom> ethanol();
+// Every atom turned about an oblique axis by angle (radians) and shifted.
+std::vector<Atom> turned(std::vector<Atom> atoms, double angle);
+
 // Folder of real Gaussian output files beside the checkout; empty when it is absent.
 std::filesystem::path real_outputs_dir();
 std::filesystem::path test_data_dir();
