@@ -1,3 +1,203 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "TestSupport.h"
+
+namespace {
+
+using support::Atom;
+using support::RunResult;
+
+// A working directory with output files of an ethanol conformer search.
+class SortOutputs : public testing::Test {
+protected:
+    support::TempDir dir;
+
+    void output(const std::string& name, const std::string& energy, const std::string& dipole,
+                const std::vector<Atom>& atoms, bool archive = true) {
+        support::GaussianOutput out;
+        out.steps = {support::turned(atoms, 0.7), atoms};
+        out.energy = energy;
+        out.dipole = dipole;
+        out.archive = archive;
+        dir.write(name, support::gaussian_output(out));
+    }
+
+    RunResult run(const std::vector<std::string>& args) {
+        return support::run_program(SORT_OUTPUTS_EXE, args, dir.path());
+    }
+};
+
+std::vector<Atom> gauche_ethanol() {
+    auto atoms = support::ethanol();
+    atoms[3] = {1, 1.5840, -0.4390, 0.8560};
+    return atoms;
+}
+
+std::vector<Atom> methyl_swapped(std::vector<Atom> atoms) {
+    std::swap(atoms[7], atoms[8]);
+    return atoms;
+}
+
+}  // namespace
+
+TEST_F(SortOutputs, RanksGroupsAndListsUnreadableOutputs) {
+    const auto anti = support::ethanol();
+    output("c.log", "-154.9876500", "0.3,0.4,0.", support::turned(anti, 2.1));
+    output("a.log", "-154.9876543", "0.,0.3,0.4", anti);
+    output("b.log", "-154.9870000", "0.1,0.2,0.2", gauche_ethanol());
+    output("killed.log", "-154.99", "0.1,0.2,0.2", anti, false);
+    dir.write("list.txt", "c.log\nkilled.log\na.log\nmissing.log\nb.log\n");
+
+    const RunResult r = run({"9", "0.00002", "0.05", "0.15", "2"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "c.log\nkilled.log\na.log\nmissing.log\nb.log\nIdentical !\nEnergy diff!\n");
+    EXPECT_EQ(dir.read("errorfile.txt"), "killed.log\nmissing.log\n");
+    EXPECT_EQ(dir.read("all_list2.txt"),
+              "a.log\t-154.9876543\t0.5\t1\nc.log\t-154.98765\t0.5\t1\nb.log\t-154.987\t0.3\t2\n");
+    EXPECT_EQ(dir.read("unique_list2.txt"),
+              "a.log\t-154.9876543\t0.5\t1\nb.log\t-154.987\t0.3\t2\n");
+}
+
+TEST_F(SortOutputs, SwappedMethylHydrogensMergeOnlyWhenInterchangeable) {
+    const auto anti = support::ethanol();
+    output("a.log", "-154.9876543", "0.,0.3,0.4", anti);
+    output("swap.log", "-154.9876540", "0.,0.3,0.4", methyl_swapped(support::turned(anti, 1.2)));
+    dir.write("list.txt", "a.log\nswap.log\n");
+
+    // Reference atom 1 puts the superposition anchors on atoms 1, 4 and 7.
+    RunResult r = run({"9", "2e-5", "0.05", "0.15", "1", "7", "8", "9"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "a.log\nswap.log\n\n\ta1 b1 of 7 7 same \n\ta2 b3 of 8 9 same "
+                     "\n\ta3 b2 of 9 8 same \nIdentical !\n");
+    EXPECT_EQ(dir.read("unique_list2.txt"), "a.log\t-154.9876543\t0.5\t1\n");
+
+    r = run({"9.9", "2e-5", "0.05", "0.15", "1.7"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "a.log\nswap.log\n8 elem not equal.  \n");
+    EXPECT_EQ(dir.read("all_list2.txt"),
+              "a.log\t-154.9876543\t0.5\t1\nswap.log\t-154.987654\t0.5\t2\n");
+}
+
+TEST_F(SortOutputs, CommandLinesOutsideTheMoleculeAreRefusedBeforeReading) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"9", "2e-5", "0.05", "0.15"},
+         "usage: sort_outputs atoms energy_tolerance dipole_tolerance geometry_tolerance "
+         "reference_atom [interchangeable_atom ...]\n"},
+        {{"150", "2e-5", "0.05", "0.15", "1"},
+         "sort_outputs: the atom count must lie in 0..100, not 150\n"},
+        {{"-3", "2e-5", "0.05", "0.15", "1"},
+         "sort_outputs: the atom count must lie in 0..100, not -3\n"},
+        {{"9", "2e-5", "0.05", "0.15", "10"},
+         "sort_outputs: the reference atom must lie in 1..9, not 10\n"},
+        {{"9", "2e-5", "0.05", "0.15", "1", "7", "0.5"},
+         "sort_outputs: an interchangeable atom must lie in 1..9, not 0.5\n"},
+        {{"1e300", "2e-5", "0.05", "0.15", "1"},
+         "sort_outputs: the atom count must lie in 0..100, not 1e300\n"},
+    };
+    dir.write("list.txt", "a.log\n");
+    for (const Case& c : cases) {
+        const RunResult r = run(c.args);
+        EXPECT_EQ(r.status, 2) << c.err;
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(dir.exists("errorfile.txt"));
+    }
+}
+
+TEST_F(SortOutputs, UnreadableListIsReportedWithStatusOne) {
+    RunResult r = run({"9", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "Cannot open file: list.txt\n");
+    EXPECT_FALSE(dir.exists("all_list2.txt"));
+
+    dir.write("list.txt", "a.log\n");
+    r = run({"0", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "Cannot open file: list.txt\n");
+}
+
+TEST_F(SortOutputs, FailuresInsideTheRunNameTheirCause) {
+    // Carbon dioxide is linear: its anchor atoms cannot fix an orientation.
+    const std::vector<Atom> co2 = {{6, 0, 0, 0}, {8, 0, 0, 1.16}, {8, 0, 0, -1.16}};
+    output("x.log", "-188.5", "0.,0.,0.", co2);
+    output("y.log", "-188.5", "0.,0.,0.", co2);
+    dir.write("list.txt", "x.log\ny.log\n");
+    RunResult r = run({"3", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err,
+              "sort_outputs: degenerate geometry: anchor atoms of reference atom 1 coincide or "
+              "lie on one line; choose another reference atom\n");
+
+    const std::vector<Atom> h2 = {{1, 0, 0, 0}, {1, 0, 0, 0.74}};
+    output("x.log", "-1.17", "0.,0.,0.", h2);
+    output("y.log", "-1.17", "0.,0.,0.", h2);
+    r = run({"2", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "sort_outputs: cannot superpose conformers of 2 atoms: at least 3 are needed\n");
+
+    output("x.log", "-154.9876543", "0.,0.3,0.4", support::ethanol());
+    dir.write("list.txt", "x.log\n");
+    std::filesystem::create_directory(dir.path() / "all_list2.txt");
+    r = run({"9", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "sort_outputs: cannot create file: all_list2.txt\n");
+}
+
+// The same optimised divinylbenzene from seven jobs of two program versions is one
+// conformer; jobs without a final geometry or dipole are listed as unreadable.
+TEST(SortOutputsOnRealFiles, DivinylbenzeneJobsFormOneGroup) {
+    SKIP_WITHOUT_REAL_OUTPUTS();
+    const auto real = support::real_outputs_dir();
+    support::TempDir dir;
+    const std::string full = support::read_file(real / "g16_dvb_gopt.out");
+    dir.write("cut.out", full.substr(0, full.find(" 1\\1\\")));
+    std::string list;
+    const char* same[] = {"g09_dvb_gopt.out",  "g09_dvb_ir.out", "g09_dvb_raman.out",
+                          "g16_dvb_gopt.out",  "g16_dvb_ir.out", "g16_dvb_raman.out",
+                          "g16_dvb_ir_G16C01.out"};
+    for (const char* file : same) list += (real / file).string() + "\n";
+    list += (real / "g16_dvb_un_sp.log").string() + "\n";
+    list += (real / "g16_dvb_scan_relaxed.log").string() + "\ncut.out\n";
+    dir.write("list.txt", list);
+
+    const RunResult r =
+        support::run_program(SORT_OUTPUTS_EXE, {"20", "0.00002", "0.05", "0.15", "1"}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("errorfile.txt"), (real / "g16_dvb_un_sp.log").string() + "\n" +
+                                             (real / "g16_dvb_scan_relaxed.log").string() +
+                                             "\ncut.out\n");
+    const std::string all = dir.read("all_list2.txt");
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 7);
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\t'), 21);
+    for (const char* file : same)
+        EXPECT_NE(all.find((real / file).string() + "\t-382.3082666\t0\t1\n"), std::string::npos)
+            << file;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '!'), 6);  // six "Identical !"
+}
+
+TEST(SortOutputsOnRealFiles, CatalystConformersRankByEnergy) {
+    SKIP_WITHOUT_REAL_OUTPUTS();
+    const auto real = support::real_outputs_dir();
+    support::TempDir dir;
+    dir.write("list.txt", (real / "aminox_cat_conf212_S.log").string() + "\n" +
+                              (real / "aminox_cat_conf65_S.log").string() + "\n" +
+                              (real / "aminox_cat_conf280_R.log").string() + "\n");
+    const RunResult r =
+        support::run_program(SORT_OUTPUTS_EXE, {"24", "0.00002", "0.05", "0.15", "1"}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("errorfile.txt"), "");
+    EXPECT_EQ(dir.read("unique_list2.txt"),
+              (real / "aminox_cat_conf280_R.log").string() + "\t-517.8773084\t2.53666039022\t1\n" +
+                  (real / "aminox_cat_conf65_S.log").string() + "\t-517.8771606\t2.25358206345\t2\n" +
+                  (real / "aminox_cat_conf212_S.log").string() + "\t-517.8751652\t1.10111271306\t3\n");
+}
