@@ -1,3 +1,130 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "TestSupport.h"
+
+namespace {
+
+using support::Atom;
+using support::RunResult;
+
+class SortCollection : public testing::Test {
+protected:
+    support::TempDir dir;
+
+    RunResult run(const std::vector<std::string>& args) {
+        return support::run_program(SORT_COLLECTION_EXE, args, dir.path());
+    }
+};
+
+std::string block(int label, const std::string& name, const std::string& energy,
+                  const std::string& dipole, const std::vector<Atom>& atoms) {
+    return support::collection_block(label, support::record_body(name, energy, dipole, atoms));
+}
+
+}  // namespace
+
+TEST_F(SortCollection, NearlyEqualRecordsMergeUnlessDipolesDiffer) {
+    const auto anti = support::ethanol();
+    const auto moved = support::turned(anti, 0.8);
+    dir.write("all_collection.txt",
+              block(1, "a.log", "-154.98770", "0 0 0.5", anti) +
+                  block(2, "b.log", "-154.98769", "0 0 0.46", moved) +
+                  block(3, "c.log", "-154.98000", "0 0 0.5", anti) +
+                  block(4, "d.log", "-154.97999", "0 0 0.44", moved));
+
+    const RunResult r = run({"all_collection.txt", "9", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "0\n"
+              "2(1)  b.log  a.log  Identical !\n"
+              "3(1)  c.log  a.log  Energy diff!\n"
+              "4(2)  d.log  c.log  \n");
+    EXPECT_EQ(dir.read("all_list2.txt"),
+              "a.log\t-154.9877\t0.5\t1\n"
+              "b.log\t-154.98769\t0.46\t1\n"
+              "c.log\t-154.98\t0.5\t2\n"
+              "d.log\t-154.97999\t0.44\t3\n");
+    EXPECT_EQ(dir.read("unique_list2.txt"),
+              "a.log\t-154.9877\t0.5\t1\nc.log\t-154.98\t0.5\t2\nd.log\t-154.97999\t0.44\t3\n");
+}
+
+TEST_F(SortCollection, InterchangeableAtomsArePairedByDistance) {
+    // The hydroxyl hydrogen (3.2 angstrom from the methyl carbon) and a methyl hydrogen
+    // (1.09 angstrom) trade places in the second record: listed as interchangeable, each
+    // finds its partner by its distance from the reference atom.
+    auto swapped = support::turned(support::ethanol(), 1.9);
+    std::swap(swapped[3], swapped[6]);
+    dir.write("all_collection.txt",
+              block(1, "a.log", "-154.98770", "0 0.3 0.4", support::ethanol()) +
+                  block(2, "b.log", "-154.98770", "0 0.3 0.4", swapped) +
+                  "NAME_3: broken.log\n cut short\n");
+
+    RunResult r = run({"all_collection.txt", "9", "1", "4", "7"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 49), "2\ncannot read record: NAME_3\n2(1)  b.log  a.log  ");
+    const std::size_t first = r.out.find("\n\ta1 b2 of 4 7 same ");
+    const std::size_t second = r.out.find("\n\ta2 b1 of 7 4 same ");
+    EXPECT_LT(first, second) << r.out;
+    EXPECT_NE(second, std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - 13), "\nIdentical !\n");
+    EXPECT_EQ(dir.read("unique_list2.txt"), "a.log\t-154.9877\t0.5\t1\n");
+
+    r = run({"all_collection.txt", "9", "1"});
+    // Without the list the first atom out of place is named with its distance difference.
+    EXPECT_EQ(r.out.substr(r.out.size() - 38), "2(1)  b.log  a.log  4 elem : -2.10964\n");
+}
+
+TEST_F(SortCollection, RecordsCollectedFromRecordFilesAreRanked) {
+    const auto anti = support::ethanol();
+    dir.write("batch1.txt", "conf1" + support::record_body("conf1.log", "-154.9870", "0 0 1", anti) +
+                                "@\nconf2" +
+                                support::record_body("conf2.log", "-154.9880", "0 0 1",
+                                                     support::turned(anti, 2.5)) +
+                                "@\n");
+    dir.write("list.txt", "batch1.txt\n");
+    RunResult r = support::run_program(COLLECT_RECORDS_EXE, {}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.out;
+
+    r = run({"all_collection.txt", "9", "2"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "0\n2(1)  conf1.log  conf2.log  Energy diff!\n");
+    EXPECT_EQ(dir.read("unique_list2.txt"), "conf2.log\t-154.988\t1\t1\nconf1.log\t-154.987\t1\t2\n");
+}
+
+TEST_F(SortCollection, MissingOrEmptyCollections) {
+    RunResult r = run({"absent.txt", "9", "1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "0\ncannot open file : absent.txt\n");
+    EXPECT_FALSE(dir.exists("all_list2.txt"));
+
+    dir.write("plain.txt", "no records here\n");
+    r = run({"plain.txt", "9", "1", "7"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "1\n");
+    EXPECT_EQ(dir.read("all_list2.txt"), "");
+    EXPECT_EQ(dir.read("unique_list2.txt"), "");
+}
+
+TEST_F(SortCollection, CommandLinesOutsideTheMoleculeAreRefused) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"all_collection.txt", "9"},
+         "usage: sort_collection collection_file atoms reference_atom [interchangeable_atom ...]\n"},
+        {{"all_collection.txt", "0", "1"},
+         "sort_collection: the atom count must lie in 1..100, not 0\n"},
+        {{"all_collection.txt", "101", "1"},
+         "sort_collection: the atom count must lie in 1..100, not 101\n"},
+        {{"all_collection.txt", "9", "0"},
+         "sort_collection: the reference atom must lie in 1..9, not 0\n"},
+        {{"all_collection.txt", "9", "1", "12"},
+         "sort_collection: an interchangeable atom must lie in 1..9, not 12\n"},
+    };
+    for (const auto& [args, err] : cases) {
+        const RunResult r = run(args);
+        EXPECT_EQ(r.status, 2) << err;
+        EXPECT_EQ(r.err, err);
+        EXPECT_EQ(r.out, "");
+    }
+}
