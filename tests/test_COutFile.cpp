@@ -189,20 +189,11 @@ TEST(ResultList, OutputListSkipsUnreadableFilesAndNamesThem) {
 
 TEST(ResultList, CollectionRecordsAreReadAndBadOnesLeftOut) {
     support::TempDir dir;
-    auto record = [](int label, const std::string& name, const std::string& energy,
-                     const std::string& dipole, int atoms) {
-        std::string text = "NAME_" + std::to_string(label) + ": " + name + " opt\n" +
-                           " B3LYP/6-31G(d)\nHF=" + energy + "\n SCF\nDipole= " + dipole +
-                           "\n Standard orientation\n ----\n";
-        const auto geometry = support::ethanol();
-        for (int i = 0; i < atoms; ++i) {
-            const auto& a = geometry[static_cast<std::size_t>(i)];
-            std::ostringstream line;
-            line << (a.number == 6 ? "C" : a.number == 8 ? "O" : "H") << " " << a.x << " "
-                 << a.y << " " << a.z << "\n";
-            text += line.str();
-        }
-        return text + " ----\n---------------------------------@\n";
+    const auto ethanol = support::ethanol();
+    auto record = [&](int label, const std::string& name, const std::string& energy,
+                      const std::string& dipole, std::size_t atoms) {
+        const std::vector<support::Atom> part(ethanol.begin(), ethanol.begin() + atoms);
+        return support::collection_block(label, support::record_body(name, energy, dipole, part));
     };
     // Two collections joined: numbering restarts; the second record is truncated; the
     // last one ran to the end of its file, so the separator ends its last line.

@@ -201,3 +201,25 @@ TEST(SortOutputsOnRealFiles, CatalystConformersRankByEnergy) {
                   (real / "aminox_cat_conf65_S.log").string() + "\t-517.8771606\t2.25358206345\t2\n" +
                   (real / "aminox_cat_conf212_S.log").string() + "\t-517.8751652\t1.10111271306\t3\n");
 }
+
+// The bundled example search ranks as its README says.
+TEST(SortOutputsOnExamples, ButanolSearchGivesSixConformers) {
+    support::TempDir dir;
+    std::filesystem::copy(std::filesystem::path(EXAMPLES_DIR) / "outputs", dir.path());
+    const RunResult r = support::run_program(
+        SORT_OUTPUTS_EXE, {"15", "0.00002", "0.05", "0.15", "1", "3", "4", "5"}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("errorfile.txt"), "conf10.log\n");
+    EXPECT_EQ(dir.read("unique_list2.txt"),
+              "conf01.log\t-233.6618425\t0.612274009266\t1\n"
+              "conf06.log\t-233.6618391\t0.634186989828\t2\n"
+              "conf02.log\t-233.660987\t0.701836010046\t3\n"
+              "conf03.log\t-233.6604315\t0.546718955897\t4\n"
+              "conf04.log\t-233.659773\t0.663141979777\t5\n"
+              "conf09.log\t-233.6589954\t0.742463013517\t6\n");
+    const std::string all = dir.read("all_list2.txt");
+    EXPECT_EQ(all.substr(0, all.find("conf06")),
+              "conf01.log\t-233.6618425\t0.612274009266\t1\n"
+              "conf05.log\t-233.6618418\t0.614091022983\t1\n"
+              "conf08.log\t-233.6618412\t0.610927964567\t1\n");
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -127,4 +128,22 @@ TEST_F(SortCollection, CommandLinesOutsideTheMoleculeAreRefused) {
         EXPECT_EQ(r.err, err);
         EXPECT_EQ(r.out, "");
     }
+}
+
+// The bundled record files, collected and ranked as the examples' README says.
+TEST(SortCollectionOnExamples, ButanolRecordsGiveSixGroups) {
+    support::TempDir dir;
+    std::filesystem::copy(std::filesystem::path(EXAMPLES_DIR) / "records", dir.path());
+    RunResult r = support::run_program(COLLECT_RECORDS_EXE, {}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.out;
+    r = support::run_program(SORT_COLLECTION_EXE, {"all_collection.txt", "15", "1", "3", "4", "5"},
+                             dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("unique_list2.txt"),
+              "conf01.log\t-233.6618425\t0.612274009266\t1\n"
+              "conf02.log\t-233.660987\t0.701836010046\t2\n"
+              "conf03.log\t-233.6604315\t0.546718955897\t3\n"
+              "conf04.log\t-233.659773\t0.663141979777\t4\n"
+              "conf04_rerun.log\t-233.659763\t0.723141949345\t5\n"
+              "conf09.log\t-233.6589954\t0.742463013517\t6\n");
 }

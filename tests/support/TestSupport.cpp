@@ -196,6 +196,21 @@ std::vector<Atom> turned(std::vector<Atom> atoms, double angle) {
     return atoms;
 }
 
+std::string record_body(const std::string& name, const std::string& energy,
+                        const std::string& dipole, const std::vector<Atom>& atoms) {
+    std::ostringstream text;
+    text << " " << name << " opt\n B3LYP/6-31G(d)\nHF=" << energy << "\n SCF\nDipole= " << dipole
+         << "\n Standard orientation\n ----\n";
+    for (const Atom& a : atoms)
+        text << symbol_of(a.number) << " " << a.x << " " << a.y << " " << a.z << "\n";
+    text << " ----\n";
+    return text.str();
+}
+
+std::string collection_block(int label, const std::string& body) {
+    return "NAME_" + std::to_string(label) + ":" + body + "---------------------------------@\n";
+}
+
 fs::path real_outputs_dir() {
     const fs::path dir = REAL_OUTPUTS_DIR;
     return fs::is_directory(dir) ? dir : fs::path();

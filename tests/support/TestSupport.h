@@ -81,6 +81,24 @@ std::vector<Atom> ethanol();
 // Every atom turned about an oblique axis by angle (radians) and shifted.
 std::vector<Atom> turned(std::vector<Atom> atoms, double angle);
 
+// The text of one result record as collect_records copies it: from the blank before the
+// record name through the line after the atoms, e.g.
+//      conf01.log opt
+//      B3LYP/6-31G(d)
+//     HF=-154.98
+//      SCF
+//     Dipole= 0.1 0.2 0.2
+//      Standard orientation
+//      ----
+//     C -1.1685 -0.3884 0
+//     ...
+//      ----
+// A collection block is "NAME_<n>:" + body + "---------------------------------@\n";
+// a record file holds "<head word>" + body + "@\n".
+std::string record_body(const std::string& name, const std::string& energy,
+                        const std::string& dipole, const std::vector<Atom>& atoms);
+std::string collection_block(int label, const std::string& body);
+
 // Folder of real Gaussian output files beside the checkout; empty when it is absent.
 std::filesystem::path real_outputs_dir();
 std::filesystem::path test_data_dir();

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs the whole ranking chain on the bundled example search, in a scratch copy of
+# examples/ inside the build folder, and shows the result lists.
+#   scripts/demo.sh [build-folder]
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+build="$(cd "${1:-$top/build}" && pwd)"
+work="$build/demo"
+rm -rf "$work"
+cp -r "$top/examples" "$work"
+
+show() {
+    for file in "$@"; do
+        echo "--- $file"
+        cat "$file"
+    done
+}
+
+echo "=== sort_outputs on examples/outputs (15 atoms, reference atom 1, methyl H 3 4 5)"
+cd "$work/outputs"
+"$build/sort_outputs" 15 0.00002 0.05 0.15 1 3 4 5 > sort_outputs.log
+show all_list2.txt unique_list2.txt errorfile.txt
+
+echo
+echo "=== collect_records, then sort_collection on examples/records"
+cd "$work/records"
+"$build/collect_records"
+"$build/sort_collection" all_collection.txt 15 1 3 4 5 > sort_collection.log
+show all_list2.txt unique_list2.txt
+
+echo
+echo "Progress output and all files are in $work"
