@@ -26,9 +26,7 @@ const int ORIENTATION_HEAD_LINES = 5;
 
 // Discards everything up to and including the next '\n'. Output files written on
 // Windows end their lines in "\r\n"; the '\r' is discarded with the rest of the line.
-void skip_line(std::istream& in) {
-    in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-}
+void skip_line(std::istream& in) { in.ignore(std::numeric_limits<std::streamsize>::max(), '\n'); }
 
 // The interchangeable atoms of an equivalence list: entry 0 holds the count, entries
 // 1..count the atoms; a missing list or a count of 0 or less lists nothing.
@@ -44,8 +42,7 @@ bool is_listed(int atom, const int* equiv) {
 // Two positions count as the same when every coordinate differs by strictly less than
 // tol: a box, not a sphere.
 bool within_box(const CVECTOR& p, const CVECTOR& q, double tol) {
-    return std::fabs(p.x - q.x) < tol && std::fabs(p.y - q.y) < tol &&
-           std::fabs(p.z - q.z) < tol;
+    return std::fabs(p.x - q.x) < tol && std::fabs(p.y - q.y) < tol && std::fabs(p.z - q.z) < tol;
 }
 
 bool within_window(double difference, double tol) { return -tol < difference && difference < tol; }
@@ -114,8 +111,8 @@ bool match_listed(const int* equiv, Same same, Detail detail) {
     return true;
 }
 
-bool identical_by_superposition(const CCLUSTER& mine, const CCLUSTER& other, double tol,
-                                int k, const int* equiv) {
+bool identical_by_superposition(const CCLUSTER& mine, const CCLUSTER& other, double tol, int k,
+                                const int* equiv) {
     CCLUSTER moved = mine;
     superpose(moved, other, k);
 
@@ -129,8 +126,7 @@ bool identical_by_superposition(const CCLUSTER& mine, const CCLUSTER& other, dou
     }
     // Each listed atom of other takes a free listed atom of this conformer.
     return match_listed(
-        equiv,
-        [&](int theirs, int ours) { return within_box(moved[ours], other[theirs], tol); },
+        equiv, [&](int theirs, int ours) { return within_box(moved[ours], other[theirs], tol); },
         [](int, int) {});
 }
 
@@ -310,8 +306,7 @@ void CBasicConformer::check_xyz(const std::string& file) const { putout_xyz(file
 
 void CBasicConformer::write_GaussianFile(std::ostream& out) const {
     out << GaussionFile_head;
-    for (int i = 1; i <= size; ++i)
-        out << elements[i].get_symbol() << '\t' << xyz[i] << '\n';
+    for (int i = 1; i <= size; ++i) out << elements[i].get_symbol() << '\t' << xyz[i] << '\n';
     // Gaussian takes atom lines up to the first blank line, and some versions stop with
     // an error when the file ends without one.
     out << '\n' << '\n';

@@ -84,8 +84,8 @@ public:
                        IdentityRule rule = IdentityRule::superposition) const;
     // The same test on the atoms that map (map[0] = count, map[i] = atom of other that
     // corresponds to atom i, or <= 0) pairs; k and equiv are atoms of other.
-    bool match(const CBasicConformer& other, const int* map, double tol, int k,
-               const int* equiv, IdentityRule rule = IdentityRule::superposition) const;
+    bool match(const CBasicConformer& other, const int* map, double tol, int k, const int* equiv,
+               IdentityRule rule = IdentityRule::superposition) const;
 
     friend std::ostream& operator<<(std::ostream& out, const CBasicConformer& conformer);
 

@@ -9,6 +9,7 @@ const int LAST_ELEMENT = 118;
 
 // Row n holds element n; row 0 is the "no element" entry. Elements 112..118 keep the
 // systematic placeholder symbols they carried before their names were approved.
+// clang-format off
 const std::array<const char*, LAST_ELEMENT + 1> SYMBOLS = {
     "",
     "H",   "He",  "Li",  "Be",  "B",   "C",   "N",   "O",   "F",   "Ne",
@@ -24,6 +25,7 @@ const std::array<const char*, LAST_ELEMENT + 1> SYMBOLS = {
     "Md",  "No",  "Lr",  "Rf",  "Db",  "Sg",  "Bh",  "Hs",  "Mt",  "Ds",
     "Rg",  "Uub", "Uut", "Uuq", "Uup", "Uuh", "Uus", "Uuo",
 };
+// clang-format on
 
 // Bonding radii in angstrom. Only the elements of organic conformers get one; every
 // other element has radius 0, so it never counts as bonded by distance alone.

@@ -39,8 +39,7 @@ CVECTOR CVECTOR::operator/(double s) const { return CVECTOR(x / s, y / s, z / s)
 
 CVECTOR operator*(double s, const CVECTOR& v) { return v * s; }
 
-CVECTOR CVECTOR::operator%(const CVECTOR& v) const
-{
+CVECTOR CVECTOR::operator%(const CVECTOR& v) const {
     return CVECTOR(y * v.z - v.y * z, z * v.x - v.z * x, x * v.y - v.x * y);
 }
 
@@ -48,112 +47,96 @@ double CVECTOR::operator*(const CVECTOR& v) const { return x * v.x + y * v.y + z
 
 double CVECTOR::operator/(const CVECTOR& v) const { return *this * v; }
 
-bool CVECTOR::operator==(const CVECTOR& v) const
-{
+bool CVECTOR::operator==(const CVECTOR& v) const {
     return std::fabs(x - v.x) < DOUBLE_PRECISION && std::fabs(y - v.y) < DOUBLE_PRECISION &&
            std::fabs(z - v.z) < DOUBLE_PRECISION;
 }
 
 bool CVECTOR::operator!=(const CVECTOR& v) const { return !(*this == v); }
 
-bool CVECTOR::operator<(const CVECTOR& v) const { return v.module() - module() >= DOUBLE_PRECISION; }
+bool CVECTOR::operator<(const CVECTOR& v) const {
+    return v.module() - module() >= DOUBLE_PRECISION;
+}
 
-bool CVECTOR::operator>(const CVECTOR& v) const { return module() - v.module() >= DOUBLE_PRECISION; }
+bool CVECTOR::operator>(const CVECTOR& v) const {
+    return module() - v.module() >= DOUBLE_PRECISION;
+}
 
 double CVECTOR::square() const { return x * x + y * y + z * z; }
 
 double CVECTOR::module() const { return std::sqrt(square()); }
 
-CVECTOR CVECTOR::normal() const
-{
+CVECTOR CVECTOR::normal() const {
     const double length = module();
     // Written as a negated test so that a NaN length is refused as well.
-    if (!(length >= DOUBLE_PRECISION))
-        throw length;
+    if (!(length >= DOUBLE_PRECISION)) throw length;
     return *this / length;
 }
 
 double CVECTOR::distance(const CVECTOR& p) const { return (p - *this).module(); }
 
-double CVECTOR::angle(const CVECTOR& v) const
-{
+double CVECTOR::angle(const CVECTOR& v) const {
     const double d = *this * v;
     // Perpendicular (or zero) vectors get exactly a right angle, so that a zero vector
     // never reaches the division below.
-    if (std::fabs(d) < DOUBLE_PRECISION)
-        return PI / 2;
-    if (*this % v == ORIGIN)
-        return d > 0 ? 0.0 : PI;
+    if (std::fabs(d) < DOUBLE_PRECISION) return PI / 2;
+    if (*this % v == ORIGIN) return d > 0 ? 0.0 : PI;
     // Nearly parallel directions that pass the cross-product test can still round to a
     // cosine just beyond 1, where acos would give NaN.
     const double cosine = d / (module() * v.module());
     return std::acos(std::clamp(cosine, -1.0, 1.0));
 }
 
-CVECTOR CVECTOR::projection(const CVECTOR& axis) const
-{
+CVECTOR CVECTOR::projection(const CVECTOR& axis) const {
     const CVECTOR n = axis.normal();
     return *this - n * (*this * n);
 }
 
-CVECTOR CVECTOR::rotate(const CVECTOR& axis, double angle) const
-{
-    if (axis == ORIGIN)
-        throw angle;
+CVECTOR CVECTOR::rotate(const CVECTOR& axis, double angle) const {
+    if (axis == ORIGIN) throw angle;
     // Rodrigues' formula for a right-handed turn about the unit axis n.
     const CVECTOR n = axis.normal();
     const double c = std::cos(angle);
     return *this * c + (n % *this) * std::sin(angle) + n * ((n * *this) * (1 - c));
 }
 
-CVECTOR CVECTOR::rotate(const CVECTOR& p1, const CVECTOR& p2, double angle) const
-{
-    if (p2 == p1)
-        throw angle;
+CVECTOR CVECTOR::rotate(const CVECTOR& p1, const CVECTOR& p2, double angle) const {
+    if (p2 == p1) throw angle;
     return (*this - p1).rotate(p2 - p1, angle) + p1;
 }
 
 CVECTOR CVECTOR::inverse(const CVECTOR& c) const { return c * 2 - *this; }
 
-CVECTOR CVECTOR::reflect(const CVECTOR& a, const CVECTOR& b, const CVECTOR& c) const
-{
+CVECTOR CVECTOR::reflect(const CVECTOR& a, const CVECTOR& b, const CVECTOR& c) const {
     const CVECTOR n = (b - a) % (c - a);
-    if (n == ORIGIN)
-        throw 0;
+    if (n == ORIGIN) throw 0;
     // toward_plane runs from this point to its foot on the mirror plane.
     const CVECTOR toward_plane = n * ((n * (a - *this)) / (n * n));
     return *this + toward_plane * 2;
 }
 
-bool CVECTOR::p_online(const CVECTOR& a, const CVECTOR& b) const
-{
+bool CVECTOR::p_online(const CVECTOR& a, const CVECTOR& b) const {
     // The cross product is not normalised: long arms make the test stricter.
     return (a - *this) % (b - *this) == ORIGIN;
 }
 
-bool CVECTOR::p_onplane(const CVECTOR& a, const CVECTOR& b, const CVECTOR& c) const
-{
+bool CVECTOR::p_onplane(const CVECTOR& a, const CVECTOR& b, const CVECTOR& c) const {
     return std::fabs(((a - *this) % (b - *this)) * (c - *this)) < DOUBLE_PRECISION;
 }
 
-CVECTOR CVECTOR::p_fop(const CVECTOR& a, const CVECTOR& b) const
-{
+CVECTOR CVECTOR::p_fop(const CVECTOR& a, const CVECTOR& b) const {
     const CVECTOR u = b - a;
-    if (u == ORIGIN)
-        throw 0.0;
+    if (u == ORIGIN) throw 0.0;
     const double t = ((*this - a) / (u * u)) * u;
     return u * t + a;
 }
 
-double CVECTOR::p_angle(const CVECTOR& a, const CVECTOR& b) const
-{
+double CVECTOR::p_angle(const CVECTOR& a, const CVECTOR& b) const {
     return (a - *this).angle(b - *this);
 }
 
-double CVECTOR::p_dihang(const CVECTOR& a, const CVECTOR& b, const CVECTOR& c) const
-{
-    if (c.p_online(a, b) || p_online(a, b))
-        throw 0.0;
+double CVECTOR::p_dihang(const CVECTOR& a, const CVECTOR& b, const CVECTOR& c) const {
+    if (c.p_online(a, b) || p_online(a, b)) throw 0.0;
     // Slide this point along the axis until its foot meets that of c; the dihedral is
     // then the plain angle at that common foot.
     const CVECTOR foot_p = p_fop(a, b);
@@ -161,16 +144,13 @@ double CVECTOR::p_dihang(const CVECTOR& a, const CVECTOR& b, const CVECTOR& c) c
     const CVECTOR slid = *this + (foot_c - foot_p);
     const double unsigned_angle = (c - foot_c).angle(slid - foot_c);
     // The side of the plane a-b-c on which this point lies gives the sense of the turn.
-    if (((a - b) % (c - b)) * (*this - b) < 0)
-        return -unsigned_angle;
+    if (((a - b) % (c - b)) * (*this - b) < 0) return -unsigned_angle;
     return unsigned_angle;
 }
 
 void CVECTOR::p_forthpoint(const CVECTOR& a, const CVECTOR& b, const CVECTOR& c, double bond,
-                           double angle, double dihedral)
-{
-    if (c.p_online(b, a))
-        throw bond;
+                           double angle, double dihedral) {
+    if (c.p_online(b, a)) throw bond;
     const CVECTOR u = b - a;
     const CVECTOR w = c - a;
     // Turning c back by the dihedral gives the half-plane, bounded by the bond axis,
@@ -183,8 +163,7 @@ void CVECTOR::p_forthpoint(const CVECTOR& a, const CVECTOR& b, const CVECTOR& c,
     *this = placed;
 }
 
-std::ostream& operator<<(std::ostream& out, const CVECTOR& v)
-{
+std::ostream& operator<<(std::ostream& out, const CVECTOR& v) {
     out.precision(15);
     return out << v.x << ' ' << v.y << ' ' << v.z;
 }
@@ -199,8 +178,7 @@ CCLUSTER::CCLUSTER(const CCLUSTER& other) { *this = other; }
 
 CCLUSTER::CCLUSTER(CCLUSTER&& other) noexcept { *this = std::move(other); }
 
-CCLUSTER& CCLUSTER::operator=(CCLUSTER&& other) noexcept
-{
+CCLUSTER& CCLUSTER::operator=(CCLUSTER&& other) noexcept {
     if (this != &other) {
         size = std::exchange(other.size, 0);
         points = std::move(other.points);
@@ -209,10 +187,8 @@ CCLUSTER& CCLUSTER::operator=(CCLUSTER&& other) noexcept
     return *this;
 }
 
-CCLUSTER& CCLUSTER::operator=(const CCLUSTER& other)
-{
-    if (this == &other)
-        return *this;
+CCLUSTER& CCLUSTER::operator=(const CCLUSTER& other) {
+    if (this == &other) return *this;
     // Only points 1..size travel: a copy of a cleared or erased set carries no stale
     // entries, and a copy of an empty set owns no storage at all.
     std::vector<CVECTOR> copied;
@@ -226,102 +202,78 @@ CCLUSTER& CCLUSTER::operator=(const CCLUSTER& other)
     return *this;
 }
 
-void CCLUSTER::reinstall(int n)
-{
+void CCLUSTER::reinstall(int n) {
     // The old points go first, so a refused count leaves an empty set behind.
     std::vector<CVECTOR>().swap(points);
     size = 0;
-    if (out_of_cluster_range(n))
-        throw n;
-    if (n > 0)
-        points.assign(n + 1, ORIGIN);
+    if (out_of_cluster_range(n)) throw n;
+    if (n > 0) points.assign(n + 1, ORIGIN);
     size = n;
 }
 
-void CCLUSTER::clear()
-{
-    if (points.empty())
-        throw 0;
+void CCLUSTER::clear() {
+    if (points.empty()) throw 0;
     size = 0;
 }
 
-CVECTOR& CCLUSTER::operator[](int i)
-{
-    if (i < 1 || i > size)
-        throw i;
+CVECTOR& CCLUSTER::operator[](int i) {
+    if (i < 1 || i > size) throw i;
     return points[i];
 }
 
-const CVECTOR& CCLUSTER::operator[](int i) const
-{
-    if (i < 1 || i > size)
-        throw i;
+const CVECTOR& CCLUSTER::operator[](int i) const {
+    if (i < 1 || i > size) throw i;
     return points[i];
 }
 
-void CCLUSTER::erase(int i)
-{
-    if (i < 1 || i > size)
-        throw i;
+void CCLUSTER::erase(int i) {
+    if (i < 1 || i > size) throw i;
     points.erase(points.begin() + i);
     --size;
 }
 
-void CCLUSTER::check_not_empty() const
-{
-    if (size == 0)
-        throw 0;
+void CCLUSTER::check_not_empty() const {
+    if (size == 0) throw 0;
 }
 
 // The whole-set moves copy their arguments first: a caller may name points of this very
 // set (an atom on the axis, at the centre, in the mirror plane), and those must not
 // shift under the loop while it runs.
 
-void CCLUSTER::move(const CVECTOR& d)
-{
+void CCLUSTER::move(const CVECTOR& d) {
     check_not_empty();
     const CVECTOR shift = d;
-    for (int i = 1; i <= size; ++i)
-        points[i] = points[i] + shift;
+    for (int i = 1; i <= size; ++i) points[i] = points[i] + shift;
 }
 
-void CCLUSTER::rotate(const CVECTOR& axis, double angle)
-{
+void CCLUSTER::rotate(const CVECTOR& axis, double angle) {
     check_not_empty();
     const CVECTOR direction = axis;
-    for (int i = 1; i <= size; ++i)
-        points[i] = points[i].rotate(direction, angle);
+    for (int i = 1; i <= size; ++i) points[i] = points[i].rotate(direction, angle);
 }
 
-void CCLUSTER::rotate(const CVECTOR& p1, const CVECTOR& p2, double angle)
-{
+void CCLUSTER::rotate(const CVECTOR& p1, const CVECTOR& p2, double angle) {
     check_not_empty();
     const CVECTOR from = p1;
     const CVECTOR to = p2;
-    for (int i = 1; i <= size; ++i)
-        points[i] = points[i].rotate(from, to, angle);
+    for (int i = 1; i <= size; ++i) points[i] = points[i].rotate(from, to, angle);
 }
 
-void CCLUSTER::inverse(const CVECTOR& c)
-{
+void CCLUSTER::inverse(const CVECTOR& c) {
     check_not_empty();
     const CVECTOR centre = c;
-    for (int i = 1; i <= size; ++i)
-        points[i] = points[i].inverse(centre);
+    for (int i = 1; i <= size; ++i) points[i] = points[i].inverse(centre);
 }
 
-void CCLUSTER::reflect(const CVECTOR& a, const CVECTOR& b, const CVECTOR& c)
-{
+void CCLUSTER::reflect(const CVECTOR& a, const CVECTOR& b, const CVECTOR& c) {
     check_not_empty();
     const CVECTOR pa = a;
     const CVECTOR pb = b;
     const CVECTOR pc = c;
-    for (int i = 1; i <= size; ++i)
-        points[i] = points[i].reflect(pa, pb, pc);
+    for (int i = 1; i <= size; ++i) points[i] = points[i].reflect(pa, pb, pc);
 }
 
-void CCLUSTER::adjust(int i, int j, int k)
-{
+void CCLUSTER::adjust(int i, int j, int k) {
     check_not_empty();
     move(-(*this)[i]);
     // Turning about j x z by the angle between them brings j onto the positive z axis;
@@ -333,18 +285,14 @@ void CCLUSTER::adjust(int i, int j, int k)
     rotate(Z_AXIS, (*this)[k].p_dihang(ORIGIN, Z_AXIS, X_AXIS));
 }
 
-CCLUSTER operator+(const CCLUSTER& a, const CCLUSTER& b)
-{
+CCLUSTER operator+(const CCLUSTER& a, const CCLUSTER& b) {
     CCLUSTER joined(a.get_size() + b.get_size());
-    for (int i = 1; i <= a.get_size(); ++i)
-        joined[i] = a[i];
-    for (int i = 1; i <= b.get_size(); ++i)
-        joined[a.get_size() + i] = b[i];
+    for (int i = 1; i <= a.get_size(); ++i) joined[i] = a[i];
+    for (int i = 1; i <= b.get_size(); ++i) joined[a.get_size() + i] = b[i];
     return joined;
 }
 
-std::ostream& operator<<(std::ostream& out, const CCLUSTER& cluster)
-{
+std::ostream& operator<<(std::ostream& out, const CCLUSTER& cluster) {
     // Components are written one by one rather than through the CVECTOR operator, which
     // would force its own precision onto the stream.
     for (int i = 1; i <= cluster.get_size(); ++i) {
@@ -354,8 +302,7 @@ std::ostream& operator<<(std::ostream& out, const CCLUSTER& cluster)
     return out;
 }
 
-std::istream& operator>>(std::istream& in, CCLUSTER& cluster)
-{
+std::istream& operator>>(std::istream& in, CCLUSTER& cluster) {
     int n = 0;
     in >> n;
     cluster.reinstall(n);

@@ -207,8 +207,8 @@ void group_duplicates(std::vector<COutSort>& entries, int count, double energy_t
         int j = i + 1;
         for (; j <= count; ++j) {
             if (progress_text)
-                std::cout << j << "(" << g << ")  " << entries[j].name << "  "
-                          << entries[i].name << "  ";
+                std::cout << j << "(" << g << ")  " << entries[j].name << "  " << entries[i].name
+                          << "  ";
             if (std::fabs(entries[j].energy - entries[i].energy) > energy_tol) {
                 std::cout << MSG_ENERGY_DIFF << '\n';
                 break;
@@ -294,8 +294,8 @@ bool COutSort::equal_D(const COutSort& other, double tolerance) const {
 
 std::ostream& operator<<(std::ostream& out, const COutSort& result) {
     out.precision(12);
-    out << result.name << '\t' << result.energy << '\t' << result.dipole << '\t'
-        << result.group << std::endl;
+    out << result.name << '\t' << result.energy << '\t' << result.dipole << '\t' << result.group
+        << std::endl;
     return out;
 }
 

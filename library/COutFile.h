@@ -18,10 +18,10 @@ inline const std::string UNIQUE_LIST_FILE = "unique_list2.txt";
 // One ranked result.
 class COutSort {
 public:
-    std::string name;       // output file name as listed (or the collection record name)
-    double energy = 0.0;    // value after the archive's "HF=", in the file's units
-    double dipole = 0.0;    // length of the archive's "Dipole=" vector
-    int group = 0;          // duplicate group given by the filter
+    std::string name;     // output file name as listed (or the collection record name)
+    double energy = 0.0;  // value after the archive's "HF=", in the file's units
+    double dipole = 0.0;  // length of the archive's "Dipole=" vector
+    int group = 0;        // duplicate group given by the filter
     CBasicConformer conformer;
     // Mean squared distance from the reference atom per element class (calc_D).
     std::array<double, 15> D{};
@@ -85,14 +85,14 @@ public:
     void QSort(int low, int high);
     int Partition(int low, int high);
     // Sorts, then groups duplicates with filter_old.
-    void QuickSort(double energy_tol, double dipole_tol, double geometry_tol,
-                   int reference_atom, const int* equiv);
+    void QuickSort(double energy_tol, double dipole_tol, double geometry_tol, int reference_atom,
+                   const int* equiv);
     // Groups duplicates: energy window, identical geometry, close dipole.
-    void filter_old(double energy_tol, double dipole_tol, double geometry_tol,
-                    int reference_atom, const int* equiv);
+    void filter_old(double energy_tol, double dipole_tol, double geometry_tol, int reference_atom,
+                    const int* equiv);
     // Groups duplicates by dipole and the distance descriptors of calc_D.
-    void filter(double energy_tol, double dipole_tol, double geometry_tol,
-                int reference_atom, const int* equiv);
+    void filter(double energy_tol, double dipole_tol, double geometry_tol, int reference_atom,
+                const int* equiv);
 
     friend std::ostream& operator<<(std::ostream& out, const COutSortList& list);
 

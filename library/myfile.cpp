@@ -205,8 +205,8 @@ Pos find_backward(FileWindow& w, Pos before, const std::string& key, Matching ho
     }
 }
 
-bool search(std::istream& in, const std::string& key, int direction,
-            std::ios_base::seekdir start, Matching how) {
+bool search(std::istream& in, const std::string& key, int direction, std::ios_base::seekdir start,
+            Matching how) {
     if (in.fail()) return false;
     std::streambuf* sb = in.rdbuf();
     if (sb == nullptr) return false;

@@ -1,5 +1,5 @@
-#include "CConformer.h"
 #include <gtest/gtest.h>
+#include "CConformer.h"
 
 #include "TestSupport.h"
 

@@ -1,5 +1,5 @@
-#include "CMyElement.h"
 #include <gtest/gtest.h>
+#include "CMyElement.h"
 
 #include <sstream>
 #include <string>

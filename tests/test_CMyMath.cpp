@@ -1,5 +1,5 @@
-#include "CMyMath.h"
 #include <gtest/gtest.h>
+#include "CMyMath.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -9,16 +9,14 @@
 
 namespace {
 
-void expect_point(const CVECTOR& actual, const CVECTOR& expected, double tol = 1e-9)
-{
+void expect_point(const CVECTOR& actual, const CVECTOR& expected, double tol = 1e-9) {
     EXPECT_NEAR(actual.x, expected.x, tol);
     EXPECT_NEAR(actual.y, expected.y, tol);
     EXPECT_NEAR(actual.z, expected.z, tol);
 }
 
 template <typename Thrown, typename Action>
-void expect_thrown(Action action, Thrown expected)
-{
+void expect_thrown(Action action, Thrown expected) {
     try {
         action();
         ADD_FAILURE() << "nothing was thrown";
@@ -27,19 +25,16 @@ void expect_thrown(Action action, Thrown expected)
     }
 }
 
-CCLUSTER cluster_of(std::initializer_list<CVECTOR> points)
-{
+CCLUSTER cluster_of(std::initializer_list<CVECTOR> points) {
     CCLUSTER c(static_cast<int>(points.size()));
     int i = 1;
-    for (const CVECTOR& p : points)
-        c[i++] = p;
+    for (const CVECTOR& p : points) c[i++] = p;
     return c;
 }
 
 }  // namespace
 
-TEST(Vector, EqualityUsesAbsoluteToleranceAndOrderingComparesLengths)
-{
+TEST(Vector, EqualityUsesAbsoluteToleranceAndOrderingComparesLengths) {
     EXPECT_TRUE(CVECTOR(1, 2, 3) == CVECTOR(1 + 5e-13, 2, 3));
     EXPECT_TRUE(CVECTOR(1, 2, 3) != CVECTOR(1 + 2e-12, 2, 3));
     EXPECT_TRUE(CVECTOR(3, 0, 0) < CVECTOR(0, 4, 0));
@@ -47,8 +42,7 @@ TEST(Vector, EqualityUsesAbsoluteToleranceAndOrderingComparesLengths)
     EXPECT_FALSE(CVECTOR(5, 0, 0) < CVECTOR(0, 3, 4) || CVECTOR(5, 0, 0) > CVECTOR(0, 3, 4));
 }
 
-TEST(Vector, AngleCoversPerpendicularAntiparallelZeroAndNearlyParallel)
-{
+TEST(Vector, AngleCoversPerpendicularAntiparallelZeroAndNearlyParallel) {
     EXPECT_DOUBLE_EQ(CVECTOR(1, 0, 0).angle(CVECTOR(0, 1, 0)), PI / 2);
     EXPECT_DOUBLE_EQ(CVECTOR(1, 0, 0).angle(CVECTOR(-2, 0, 0)), PI);
     EXPECT_DOUBLE_EQ(CVECTOR(1, 0, 0).angle(CVECTOR(0, 0, 0)), PI / 2);
@@ -58,14 +52,12 @@ TEST(Vector, AngleCoversPerpendicularAntiparallelZeroAndNearlyParallel)
     EXPECT_NEAR(a, 0.0, 1e-6);
 }
 
-TEST(Vector, RotationIsRightHanded)
-{
+TEST(Vector, RotationIsRightHanded) {
     expect_point(CVECTOR(1, 0, 0).rotate(CVECTOR(0, 0, 1), PI / 2), CVECTOR(0, 1, 0));
     expect_point(CVECTOR(2, 0, 5).rotate(CVECTOR(1, 0, 0), CVECTOR(1, 0, 1), PI), CVECTOR(0, 0, 5));
 }
 
-TEST(Vector, DegenerateGeometryThrowsTheOffendingValue)
-{
+TEST(Vector, DegenerateGeometryThrowsTheOffendingValue) {
     const CVECTOR o(0, 0, 0), z(0, 0, 1), x(1, 0, 0);
     expect_thrown([&] { x.rotate(o, 0.7); }, 0.7);
     expect_thrown([] { CVECTOR(0, 0, 1e-13).normal(); }, 1e-13);
@@ -75,16 +67,14 @@ TEST(Vector, DegenerateGeometryThrowsTheOffendingValue)
     expect_thrown([&] { placed.p_forthpoint(o, z, z * 2, 1.4, 1.9, 1.0); }, 1.4);
 }
 
-TEST(Vector, DihedralSignFollowsIupacConvention)
-{
+TEST(Vector, DihedralSignFollowsIupacConvention) {
     const CVECTOR p(1, 0, 0), a(0, 0, 0), b(0, 0, 1);
     EXPECT_NEAR(p.p_dihang(a, b, CVECTOR(0, 1, 1)), PI / 2, 1e-12);
     EXPECT_NEAR(p.p_dihang(a, b, CVECTOR(0, -1, 1)), -PI / 2, 1e-12);
     EXPECT_NEAR(p.p_dihang(a, b, CVECTOR(1, 0, 1)), 0.0, 1e-12);
 }
 
-TEST(Vector, PlacedFourthPointReproducesItsInternalCoordinates)
-{
+TEST(Vector, PlacedFourthPointReproducesItsInternalCoordinates) {
     const CVECTOR a(0.2, -0.1, 0.3), b(1.1, 0.4, 0.2), c(1.5, 1.6, -0.7);
     for (const double dihedral : {-179.0, -60.0, 0.0, 60.0, 120.0, 179.0}) {
         CVECTOR x;
@@ -95,15 +85,13 @@ TEST(Vector, PlacedFourthPointReproducesItsInternalCoordinates)
     }
 }
 
-TEST(Vector, PrintingSetsFifteenDigitsThatStayOnTheStream)
-{
+TEST(Vector, PrintingSetsFifteenDigitsThatStayOnTheStream) {
     std::ostringstream out;
     out << CVECTOR(1.5, 0, -2) << ' ' << 1.0 / 3;
     EXPECT_EQ(out.str(), "1.5 0 -2 0.333333333333333");
 }
 
-TEST(Cluster, CountsAndIndicesAreRangeChecked)
-{
+TEST(Cluster, CountsAndIndicesAreRangeChecked) {
     const CCLUSTER full(100);
     expect_thrown([] { CCLUSTER c(101); }, 101);
     expect_thrown([] { CCLUSTER c(-1); }, -1);
@@ -113,8 +101,7 @@ TEST(Cluster, CountsAndIndicesAreRangeChecked)
     expect_thrown([] { CCLUSTER().move(CVECTOR(1, 0, 0)); }, 0);
 }
 
-TEST(Cluster, EraseAndJoinKeepPointOrder)
-{
+TEST(Cluster, EraseAndJoinKeepPointOrder) {
     const CVECTOR A(1, 0, 0), B(2, 0, 0), C(3, 0, 0), D(4, 0, 0);
     CCLUSTER c = cluster_of({A, B, C, D});
     c.erase(2);
@@ -125,8 +112,7 @@ TEST(Cluster, EraseAndJoinKeepPointOrder)
     expect_point(joined[4], B);
 }
 
-TEST(Cluster, ClearKeepsStorageButACopyOfAnEmptySetOwnsNone)
-{
+TEST(Cluster, ClearKeepsStorageButACopyOfAnEmptySetOwnsNone) {
     expect_thrown([] { CCLUSTER().clear(); }, 0);
     CCLUSTER c(5);
     c.clear();
@@ -137,8 +123,7 @@ TEST(Cluster, ClearKeepsStorageButACopyOfAnEmptySetOwnsNone)
     expect_thrown([&] { assigned.clear(); }, 0);
 }
 
-TEST(Cluster, AdjustPutsThreeAtomsIntoTheStandardFrame)
-{
+TEST(Cluster, AdjustPutsThreeAtomsIntoTheStandardFrame) {
     CCLUSTER c = cluster_of({{1, 1, 1}, {3, 1, 1}, {1, 2, 1}});
     c.adjust(1, 2, 3);
     expect_point(c[1], CVECTOR(0, 0, 0));
@@ -156,8 +141,7 @@ TEST(Cluster, AdjustPutsThreeAtomsIntoTheStandardFrame)
     expect_thrown([] { cluster_of({{1, 1, 1}, {1, 1, -1}, {2, 1, 1}}).adjust(1, 2, 3); }, PI);
 }
 
-TEST(Cluster, StreamsUseCurrentPrecisionAndRejectBadPoints)
-{
+TEST(Cluster, StreamsUseCurrentPrecisionAndRejectBadPoints) {
     std::ostringstream out;
     out.precision(3);
     out << cluster_of({{1.23456, 0, -2}, {0.5, 1, 2}});

@@ -199,10 +199,10 @@ TEST(ResultList, CollectionRecordsAreReadAndBadOnesLeftOut) {
     // last one ran to the end of its file, so the separator ends its last line.
     std::string last = record(2, "e.log", "-154.7", "0 0 1", 9);
     last.erase(last.rfind("\n ----\n"), 7);
-    dir.write("all_collection.txt",
-              record(1, "a.log", "-154.9", "0.1 0.2 0.2", 9) + record(2, "b.log", "-154.8", "1 0 0", 5) +
-                  record(3, "c.log", "-154.85", "0 3 4", 9) + record(1, "d.log", "x", "0 0 1", 9) +
-                  last);
+    dir.write("all_collection.txt", record(1, "a.log", "-154.9", "0.1 0.2 0.2", 9) +
+                                        record(2, "b.log", "-154.8", "1 0 0", 5) +
+                                        record(3, "c.log", "-154.85", "0 3 4", 9) +
+                                        record(1, "d.log", "x", "0 0 1", 9) + last);
 
     COutSortList list(ETHANOL_ATOMS);
     CaptureStdout();
@@ -232,8 +232,8 @@ TEST(ResultList, ResultFilesRoundTripAndUniqueTakesEachGroupHead) {
     std::vector<COutSort> results;
     const int groups[] = {1, 1, 2, 3, 3};
     for (int i = 0; i < 5; ++i) {
-        results.push_back(result("r" + std::to_string(i + 1) + ".log", -10.5 + 0.125 * i,
-                                 0.25 * i, support::ethanol()));
+        results.push_back(result("r" + std::to_string(i + 1) + ".log", -10.5 + 0.125 * i, 0.25 * i,
+                                 support::ethanol()));
         results.back().group = groups[i];
     }
     const COutSortList list = list_of(results);
@@ -260,7 +260,8 @@ TEST(ResultList, ResultFilesRoundTripAndUniqueTakesEachGroupHead) {
 }
 
 TEST(ResultList, JoiningListsNeedsEqualAtomCounts) {
-    const auto a = list_of({result("a", 1, 0, support::ethanol()), result("b", 2, 0, support::ethanol())});
+    const auto a =
+        list_of({result("a", 1, 0, support::ethanol()), result("b", 2, 0, support::ethanol())});
     const auto b = list_of({result("c", 3, 0, support::ethanol())});
     COutSortList sum = a + b;
     EXPECT_EQ(names_and_groups(sum), "a:0 b:0 c:0 ");
@@ -328,9 +329,9 @@ TEST(Sorting, EqualEnergiesKeepTheOrderOfThePartitionSteps) {
 TEST(Grouping, DuplicatesJoinTheirHeadAndOthersAreHeldBack) {
     const auto anti = support::ethanol();
     const auto gauche = gauche_ethanol();
-    COutSortList list = list_of({result("third", -9.999985, 0.5, support::turned(anti, 1.0)),
-                                 result("first", -10.0, 0.5, anti),
-                                 result("second", -9.99999, 0.5, gauche)});
+    COutSortList list =
+        list_of({result("third", -9.999985, 0.5, support::turned(anti, 1.0)),
+                 result("first", -10.0, 0.5, anti), result("second", -9.99999, 0.5, gauche)});
     CaptureStdout();
     list.QuickSort(2e-05, 0.05, 0.15, 2, nullptr);
     const std::string printed = GetCapturedStdout();

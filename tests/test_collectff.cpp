@@ -1,5 +1,5 @@
-#include "TestSupport.h"
 #include <gtest/gtest.h>
+#include "TestSupport.h"
 
 #include <filesystem>
 #include <fstream>
@@ -17,7 +17,8 @@ support::RunResult collect(const support::TempDir& dir) {
 // Record text of a one-atom result as sort_collection reads it: everything after the
 // head word up to its "@".
 std::string text(const std::string& name) {
-    return " " + name + ".out\n B3LYP/6-31G(d) optimisation\nHF=-76.4089\n SCF Done\n"
+    return " " + name +
+           ".out\n B3LYP/6-31G(d) optimisation\nHF=-76.4089\n SCF Done\n"
            "Dipole= 0.0000 0.0000 0.8120\n Standard orientation\n ----\n"
            "O 0.000000 0.000000 0.119262\n ----\n";
 }

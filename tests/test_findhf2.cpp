@@ -73,8 +73,9 @@ TEST_F(SortOutputs, SwappedMethylHydrogensMergeOnlyWhenInterchangeable) {
     // Reference atom 1 puts the superposition anchors on atoms 1, 4 and 7.
     RunResult r = run({"9", "2e-5", "0.05", "0.15", "1", "7", "8", "9"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "a.log\nswap.log\n\n\ta1 b1 of 7 7 same \n\ta2 b3 of 8 9 same "
-                     "\n\ta3 b2 of 9 8 same \nIdentical !\n");
+    EXPECT_EQ(r.out,
+              "a.log\nswap.log\n\n\ta1 b1 of 7 7 same \n\ta2 b3 of 8 9 same "
+              "\n\ta3 b2 of 9 8 same \nIdentical !\n");
     EXPECT_EQ(dir.read("unique_list2.txt"), "a.log\t-154.9876543\t0.5\t1\n");
 
     r = run({"9.9", "2e-5", "0.05", "0.15", "1.7"});
@@ -143,7 +144,8 @@ TEST_F(SortOutputs, FailuresInsideTheRunNameTheirCause) {
     output("y.log", "-1.17", "0.,0.,0.", h2);
     r = run({"2", "2e-5", "0.05", "0.15", "1"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "sort_outputs: cannot superpose conformers of 2 atoms: at least 3 are needed\n");
+    EXPECT_EQ(r.err,
+              "sort_outputs: cannot superpose conformers of 2 atoms: at least 3 are needed\n");
 
     output("x.log", "-154.9876543", "0.,0.3,0.4", support::ethanol());
     dir.write("list.txt", "x.log\n");
@@ -162,8 +164,8 @@ TEST(SortOutputsOnRealFiles, DivinylbenzeneJobsFormOneGroup) {
     const std::string full = support::read_file(real / "g16_dvb_gopt.out");
     dir.write("cut.out", full.substr(0, full.find(" 1\\1\\")));
     std::string list;
-    const char* same[] = {"g09_dvb_gopt.out",  "g09_dvb_ir.out", "g09_dvb_raman.out",
-                          "g16_dvb_gopt.out",  "g16_dvb_ir.out", "g16_dvb_raman.out",
+    const char* same[] = {"g09_dvb_gopt.out",     "g09_dvb_ir.out", "g09_dvb_raman.out",
+                          "g16_dvb_gopt.out",     "g16_dvb_ir.out", "g16_dvb_raman.out",
                           "g16_dvb_ir_G16C01.out"};
     for (const char* file : same) list += (real / file).string() + "\n";
     list += (real / "g16_dvb_un_sp.log").string() + "\n";
@@ -196,10 +198,11 @@ TEST(SortOutputsOnRealFiles, CatalystConformersRankByEnergy) {
         support::run_program(SORT_OUTPUTS_EXE, {"24", "0.00002", "0.05", "0.15", "1"}, dir.path());
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(dir.read("errorfile.txt"), "");
-    EXPECT_EQ(dir.read("unique_list2.txt"),
-              (real / "aminox_cat_conf280_R.log").string() + "\t-517.8773084\t2.53666039022\t1\n" +
-                  (real / "aminox_cat_conf65_S.log").string() + "\t-517.8771606\t2.25358206345\t2\n" +
-                  (real / "aminox_cat_conf212_S.log").string() + "\t-517.8751652\t1.10111271306\t3\n");
+    EXPECT_EQ(
+        dir.read("unique_list2.txt"),
+        (real / "aminox_cat_conf280_R.log").string() + "\t-517.8773084\t2.53666039022\t1\n" +
+            (real / "aminox_cat_conf65_S.log").string() + "\t-517.8771606\t2.25358206345\t2\n" +
+            (real / "aminox_cat_conf212_S.log").string() + "\t-517.8751652\t1.10111271306\t3\n");
 }
 
 // The bundled example search ranks as its README says.

@@ -30,11 +30,10 @@ std::string block(int label, const std::string& name, const std::string& energy,
 TEST_F(SortCollection, NearlyEqualRecordsMergeUnlessDipolesDiffer) {
     const auto anti = support::ethanol();
     const auto moved = support::turned(anti, 0.8);
-    dir.write("all_collection.txt",
-              block(1, "a.log", "-154.98770", "0 0 0.5", anti) +
-                  block(2, "b.log", "-154.98769", "0 0 0.46", moved) +
-                  block(3, "c.log", "-154.98000", "0 0 0.5", anti) +
-                  block(4, "d.log", "-154.97999", "0 0 0.44", moved));
+    dir.write("all_collection.txt", block(1, "a.log", "-154.98770", "0 0 0.5", anti) +
+                                        block(2, "b.log", "-154.98769", "0 0 0.46", moved) +
+                                        block(3, "c.log", "-154.98000", "0 0 0.5", anti) +
+                                        block(4, "d.log", "-154.97999", "0 0 0.44", moved));
 
     const RunResult r = run({"all_collection.txt", "9", "1"});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -80,11 +79,11 @@ TEST_F(SortCollection, InterchangeableAtomsArePairedByDistance) {
 
 TEST_F(SortCollection, RecordsCollectedFromRecordFilesAreRanked) {
     const auto anti = support::ethanol();
-    dir.write("batch1.txt", "conf1" + support::record_body("conf1.log", "-154.9870", "0 0 1", anti) +
-                                "@\nconf2" +
-                                support::record_body("conf2.log", "-154.9880", "0 0 1",
-                                                     support::turned(anti, 2.5)) +
-                                "@\n");
+    dir.write(
+        "batch1.txt",
+        "conf1" + support::record_body("conf1.log", "-154.9870", "0 0 1", anti) + "@\nconf2" +
+            support::record_body("conf2.log", "-154.9880", "0 0 1", support::turned(anti, 2.5)) +
+            "@\n");
     dir.write("list.txt", "batch1.txt\n");
     RunResult r = support::run_program(COLLECT_RECORDS_EXE, {}, dir.path());
     ASSERT_EQ(r.status, 0) << r.out;
@@ -92,7 +91,8 @@ TEST_F(SortCollection, RecordsCollectedFromRecordFilesAreRanked) {
     r = run({"all_collection.txt", "9", "2"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "0\n2(1)  conf1.log  conf2.log  Energy diff!\n");
-    EXPECT_EQ(dir.read("unique_list2.txt"), "conf2.log\t-154.988\t1\t1\nconf1.log\t-154.987\t1\t2\n");
+    EXPECT_EQ(dir.read("unique_list2.txt"),
+              "conf2.log\t-154.988\t1\t1\nconf1.log\t-154.987\t1\t2\n");
 }
 
 TEST_F(SortCollection, MissingOrEmptyCollections) {
@@ -112,7 +112,8 @@ TEST_F(SortCollection, MissingOrEmptyCollections) {
 TEST_F(SortCollection, CommandLinesOutsideTheMoleculeAreRefused) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"all_collection.txt", "9"},
-         "usage: sort_collection collection_file atoms reference_atom [interchangeable_atom ...]\n"},
+         "usage: sort_collection collection_file atoms reference_atom [interchangeable_atom "
+         "...]\n"},
         {{"all_collection.txt", "0", "1"},
          "sort_collection: the atom count must lie in 1..100, not 0\n"},
         {{"all_collection.txt", "101", "1"},

@@ -48,8 +48,7 @@ long reference_forward(const std::string& text, long from, const std::string& ke
     return -1;
 }
 
-long reference_backward(const std::string& text, long before, const std::string& key,
-                        bool skip) {
+long reference_backward(const std::string& text, long before, const std::string& key, bool skip) {
     for (long e = std::min<long>(before, text.size()) - 1; e >= 0; --e) {
         if (text[e] != key.back()) continue;
         long i = e;
@@ -102,8 +101,8 @@ TEST(TextSearch, MissRestoresPositionAndClearsState) {
     ScanFile f("short file");
     f.in.seekg(4);
     for (int direction : {1, -1}) {
-        EXPECT_FALSE(file_find_linux(f.in, "a key longer than the whole file", direction,
-                                     std::ios::beg));
+        EXPECT_FALSE(
+            file_find_linux(f.in, "a key longer than the whole file", direction, std::ios::beg));
         EXPECT_TRUE(f.in.good());
         EXPECT_EQ(position(f.in), 4);
         EXPECT_FALSE(file_find_ignore_linux(f.in, "absent", direction, std::ios::end));
@@ -216,9 +215,9 @@ TEST(TextSearch, AgreesWithWholeTextReferenceAcrossReadBoundaries) {
                         const bool found =
                             skip ? file_find_ignore_linux(f.in, key, direction, std::ios::cur)
                                  : file_find_linux(f.in, key, direction, std::ios::cur);
-                        const long expected =
-                            direction == 1 ? reference_forward(text, start, key, skip)
-                                           : reference_backward(text, start, key, skip);
+                        const long expected = direction == 1
+                                                  ? reference_forward(text, start, key, skip)
+                                                  : reference_backward(text, start, key, skip);
                         ASSERT_EQ(found, expected >= 0)
                             << "length " << length << " key '" << key << "' start " << start
                             << " skip " << skip << " direction " << direction;

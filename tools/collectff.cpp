@@ -35,9 +35,7 @@ const int EXIT_UNEXPECTED = 2;
 
 enum class Outcome { done, read_failed, write_failed };
 
-void say(const char* message, const std::string& name) {
-    std::cout << message << name << '\n';
-}
+void say(const char* message, const std::string& name) { std::cout << message << name << '\n'; }
 
 int fail(const char* message, const std::string& name) {
     say(message, name);
@@ -53,9 +51,7 @@ bool open_readable(std::ifstream& in, const std::string& name) {
     return !in.bad();
 }
 
-void skip_line(std::istream& in) {
-    in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-}
+void skip_line(std::istream& in) { in.ignore(std::numeric_limits<std::streamsize>::max(), '\n'); }
 
 // Copies the text up to the next "@" (left unread) or the end of the file piece by
 // piece, so a record of any length is copied whole without being held in memory.

@@ -36,8 +36,8 @@ struct Failure {
 int whole_number(const char* text, int low, int high, const std::string& what) {
     const double value = std::trunc(std::atof(text));
     if (!(value >= low && value <= high))
-        throw Failure{what + " must lie in " + std::to_string(low) + ".." +
-                      std::to_string(high) + ", not " + text};
+        throw Failure{what + " must lie in " + std::to_string(low) + ".." + std::to_string(high) +
+                      ", not " + text};
     return static_cast<int>(value);
 }
 

@@ -40,8 +40,8 @@ struct Failure {
 int whole_number(const char* text, int low, int high, const std::string& what) {
     const double value = std::trunc(std::atof(text));
     if (!(value >= low && value <= high))
-        throw Failure{what + " must lie in " + std::to_string(low) + ".." +
-                      std::to_string(high) + ", not " + text};
+        throw Failure{what + " must lie in " + std::to_string(low) + ".." + std::to_string(high) +
+                      ", not " + text};
     return static_cast<int>(value);
 }
 
@@ -73,8 +73,8 @@ int run(int argc, char* argv[]) {
     if (!results.read_collectf(collection, atoms) && !readable(collection))
         return EXIT_NO_COLLECTION;
     try {
-        results.QuickSort(ENERGY_TOLERANCE, DIPOLE_TOLERANCE, GEOMETRY_TOLERANCE,
-                          reference_atom, equiv);
+        results.QuickSort(ENERGY_TOLERANCE, DIPOLE_TOLERANCE, GEOMETRY_TOLERANCE, reference_atom,
+                          equiv);
     } catch (int) {
         throw Failure{"cannot compare conformers of different sizes"};
     }

@@ -126,12 +126,13 @@ const char* symbol_of(int number) {
 }
 
 std::string archive_block(const GaussianOutput& output) {
-    std::string entries = "1\\1\\GINC-NODE7\\FOpt\\RB3LYP\\6-31G(d)\\C2H6O1\\TESTER\\08-Dec-2026"
-                          "\\0\\\\#p b3lyp/6-31g(d) opt\\\\conformer\\\\0,1";
+    std::string entries =
+        "1\\1\\GINC-NODE7\\FOpt\\RB3LYP\\6-31G(d)\\C2H6O1\\TESTER\\08-Dec-2026"
+        "\\0\\\\#p b3lyp/6-31g(d) opt\\\\conformer\\\\0,1";
     char field[96];
     for (const Atom& a : output.steps.back()) {
-        std::snprintf(field, sizeof field, "\\%s,%.10f,%.10f,%.10f", symbol_of(a.number), a.x,
-                      a.y, a.z);
+        std::snprintf(field, sizeof field, "\\%s,%.10f,%.10f,%.10f", symbol_of(a.number), a.x, a.y,
+                      a.z);
         entries += field;
     }
     entries += "\\\\Version=ES64L-G16RevC.01\\State=1-A\\HF=" + output.energy +
@@ -172,11 +173,10 @@ std::string gaussian_output(const GaussianOutput& output) {
 }
 
 std::vector<Atom> ethanol() {
-    return {{6, -1.1685, -0.3884, 0.0},     {6, 0.0142, 0.5560, 0.0},
-            {8, 1.1849, -0.2540, 0.0},      {1, 1.9492, 0.3350, 0.0},
-            {1, -0.0196, 1.2026, 0.8830},   {1, -0.0196, 1.2026, -0.8830},
-            {1, -2.1024, 0.1754, 0.0},      {1, -1.1372, -1.0317, 0.8847},
-            {1, -1.1372, -1.0317, -0.8847}};
+    return {
+        {6, -1.1685, -0.3884, 0.0}, {6, 0.0142, 0.5560, 0.0},      {8, 1.1849, -0.2540, 0.0},
+        {1, 1.9492, 0.3350, 0.0},   {1, -0.0196, 1.2026, 0.8830},  {1, -0.0196, 1.2026, -0.8830},
+        {1, -2.1024, 0.1754, 0.0},  {1, -1.1372, -1.0317, 0.8847}, {1, -1.1372, -1.0317, -0.8847}};
 }
 
 std::vector<Atom> turned(std::vector<Atom> atoms, double angle) {

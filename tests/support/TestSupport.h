@@ -68,8 +68,8 @@ struct GaussianOutput {
     std::vector<std::vector<Atom>> steps;
     std::string energy = "-154.9876543";  // text after "HF=" in the archive
     std::string dipole = "0.1,-0.2,0.3";  // text after "Dipole=" in the archive
-    bool archive = true;                   // false: the job was killed before its archive
-    bool crlf = false;                     // Windows line ends throughout
+    bool archive = true;                  // false: the job was killed before its archive
+    bool crlf = false;                    // Windows line ends throughout
 };
 
 // The text of such a file; the archive block is wrapped at 70 columns with a leading
@@ -106,8 +106,8 @@ std::filesystem::path test_data_dir();
 }  // namespace support
 
 // Skips the current test when the real output files are not on this machine.
-#define SKIP_WITHOUT_REAL_OUTPUTS()                                                   \
-    do {                                                                              \
-        if (support::real_outputs_dir().empty())                                      \
-            GTEST_SKIP() << "real Gaussian outputs not found beside the checkout";    \
+#define SKIP_WITHOUT_REAL_OUTPUTS()                                                \
+    do {                                                                           \
+        if (support::real_outputs_dir().empty())                                   \
+            GTEST_SKIP() << "real Gaussian outputs not found beside the checkout"; \
     } while (0)
