@@ -49,7 +49,12 @@ public:
             pos_ -= n;
             buf_.resize(static_cast<std::size_t>(n));
             seek(in_, pos_);
-            if (in_.rdbuf()->sgetn(buf_.data(), n) != n) return std::char_traits<char>::eof();
+            // A failed read throws from the file buffer; it ends the walk like the file start.
+            try {
+                if (in_.rdbuf()->sgetn(buf_.data(), n) != n) return std::char_traits<char>::eof();
+            } catch (...) {
+                return std::char_traits<char>::eof();
+            }
             left_ = static_cast<std::size_t>(n);
         }
         return static_cast<unsigned char>(buf_[--left_]);

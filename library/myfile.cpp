@@ -205,9 +205,8 @@ Pos find_backward(FileWindow& w, Pos before, const std::string& key, Matching ho
     }
 }
 
-bool search(std::istream& in, const std::string& key, int direction, std::ios_base::seekdir start,
-            Matching how) {
-    if (in.fail()) return false;
+bool search_buffer(std::istream& in, const std::string& key, int direction,
+                   std::ios_base::seekdir start, Matching how) {
     std::streambuf* sb = in.rdbuf();
     if (sb == nullptr) return false;
     const Pos at_call = sb->pubseekoff(0, std::ios_base::cur, std::ios_base::in);
@@ -228,6 +227,19 @@ bool search(std::istream& in, const std::string& key, int direction, std::ios_ba
     return found >= 0;
 }
 
+// A file stream reports a failed read (a directory opened by name, a disk error) by
+// throwing from its buffer; the stream is then marked bad and the search has failed.
+bool search(std::istream& in, const std::string& key, int direction, std::ios_base::seekdir start,
+            Matching how) {
+    if (in.fail()) return false;
+    try {
+        return search_buffer(in, key, direction, start, how);
+    } catch (...) {
+        in.setstate(std::ios_base::badbit);
+        return false;
+    }
+}
+
 // Longest number text taken; anything longer is not a number of an output file.
 const std::size_t max_number_text = 4096;
 
@@ -244,15 +256,7 @@ int take_digits(std::streambuf& sb, int c, std::string& text) {
     return c;
 }
 
-const char element_letters[] = "HCNOSPKBFIWUVY";
-const int element_class_count = 14;
-
-}  // namespace
-
-bool is_figure(char c) { return c >= '0' && c <= '9'; }
-
-bool read_number_ignore(std::istream& in, double& value) {
-    if (in.fail() || in.rdbuf() == nullptr) return false;
+bool read_number(std::istream& in, double& value) {
     std::streambuf& sb = *in.rdbuf();
     const int eof = std::char_traits<char>::eof();
 
@@ -273,6 +277,23 @@ bool read_number_ignore(std::istream& in, double& value) {
     if (text.empty() || text.size() > max_number_text) return false;
     value = std::atof(text.c_str());
     return true;
+}
+
+const char element_letters[] = "HCNOSPKBFIWUVY";
+const int element_class_count = 14;
+
+}  // namespace
+
+bool is_figure(char c) { return c >= '0' && c <= '9'; }
+
+bool read_number_ignore(std::istream& in, double& value) {
+    if (in.fail() || in.rdbuf() == nullptr) return false;
+    try {
+        return read_number(in, value);
+    } catch (...) {
+        in.setstate(std::ios_base::badbit);
+        return false;
+    }
 }
 
 bool file_find_linux(std::istream& in, const std::string& key, int direction,

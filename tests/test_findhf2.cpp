@@ -226,3 +226,27 @@ TEST(SortOutputsOnExamples, ButanolSearchGivesSixConformers) {
               "conf05.log\t-233.6618418\t0.614091022983\t1\n"
               "conf08.log\t-233.6618412\t0.610927964567\t1\n");
 }
+
+// Empty, binary and truncated files are listed as unreadable; none stops the run.
+TEST_F(SortOutputs, BrokenOutputsAreListedAndTheRunGoesOn) {
+    const auto anti = support::ethanol();
+    output("good.log", "-154.9876543", "0.,0.3,0.4", anti);
+    const std::string good = dir.read("good.log");
+    dir.write("empty.log", "");
+    std::string binary;
+    for (int i = 0; i < 20000; ++i) binary += static_cast<char>((i * 7919) % 256);
+    dir.write("binary.log", binary + "\\HF=-1.5\\Dipole=0,0,0\\" + binary);
+    // Cut inside the last geometry table, and inside the archive between the two values.
+    const std::size_t last_table = good.rfind("Standard orientation:");
+    dir.write("cut_table.log", good.substr(0, good.find("      5 ", last_table)));
+    dir.write("cut_archive.log", good.substr(0, good.find("RMSD=")));
+    std::filesystem::create_directory(dir.path() / "folder.log");
+    dir.write("list.txt",
+              "empty.log\nbinary.log\ncut_table.log\ncut_archive.log\nfolder.log\ngood.log\n");
+
+    const RunResult r = run({"9", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("errorfile.txt"),
+              "empty.log\nbinary.log\ncut_table.log\ncut_archive.log\nfolder.log\n");
+    EXPECT_EQ(dir.read("unique_list2.txt"), "good.log\t-154.9876543\t0.5\t1\n");
+}

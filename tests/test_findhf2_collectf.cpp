@@ -148,3 +148,14 @@ TEST(SortCollectionOnExamples, ButanolRecordsGiveSixGroups) {
               "conf04_rerun.log\t-233.659763\t0.723141949345\t5\n"
               "conf09.log\t-233.6589954\t0.742463013517\t6\n");
 }
+
+TEST_F(SortCollection, BinaryCollectionIsReportedRecordByRecord) {
+    std::string binary;
+    for (int i = 0; i < 5000; ++i) binary += static_cast<char>((i * 7919) % 256);
+    dir.write("junk.txt", binary + "NAME_1:" + binary + "---------------------------------@\n" +
+                              binary);
+    const RunResult r = run({"junk.txt", "9", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 21), "0\ncannot read record:");
+    EXPECT_EQ(dir.read("all_list2.txt"), "");
+}
