@@ -67,6 +67,8 @@ public:
     bool read_xyz(const std::string& file);
     // Reads the last "Standard orientation:" table of a Gaussian output file.
     bool read_xyz_inout(const std::string& file);
+    // The same from an open output file (or any seekable stream holding one).
+    bool read_xyz_inout(std::istream& in);
     // Writers throw the int size when the file cannot be created.
     void putout_xyz(const std::string& file) const;
     void check_xyz(const std::string& file) const;

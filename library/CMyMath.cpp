@@ -15,6 +15,27 @@ const CVECTOR X_AXIS(1, 0, 0);
 
 bool out_of_cluster_range(int n) { return n < 0 || n > MAX_CLUSTER_NUMBER; }
 
+// A right-handed turn by angle about the direction axis through the origin (Rodrigues'
+// formula about the unit axis n); throws the angle for a zero axis.
+class Rotation {
+public:
+    Rotation(const CVECTOR& axis, double angle) {
+        if (axis == ORIGIN) throw angle;
+        n_ = axis.normal();
+        cos_ = std::cos(angle);
+        sin_ = std::sin(angle);
+    }
+
+    CVECTOR turn(const CVECTOR& v) const {
+        return v * cos_ + (n_ % v) * sin_ + n_ * ((n_ * v) * (1 - cos_));
+    }
+
+private:
+    CVECTOR n_;
+    double cos_ = 1.0;
+    double sin_ = 0.0;
+};
+
 }  // namespace
 
 double radian(double degrees) { return degrees * PI / 180; }
@@ -93,16 +114,12 @@ CVECTOR CVECTOR::projection(const CVECTOR& axis) const {
 }
 
 CVECTOR CVECTOR::rotate(const CVECTOR& axis, double angle) const {
-    if (axis == ORIGIN) throw angle;
-    // Rodrigues' formula for a right-handed turn about the unit axis n.
-    const CVECTOR n = axis.normal();
-    const double c = std::cos(angle);
-    return *this * c + (n % *this) * std::sin(angle) + n * ((n * *this) * (1 - c));
+    return Rotation(axis, angle).turn(*this);
 }
 
 CVECTOR CVECTOR::rotate(const CVECTOR& p1, const CVECTOR& p2, double angle) const {
     if (p2 == p1) throw angle;
-    return (*this - p1).rotate(p2 - p1, angle) + p1;
+    return Rotation(p2 - p1, angle).turn(*this - p1) + p1;
 }
 
 CVECTOR CVECTOR::inverse(const CVECTOR& c) const { return c * 2 - *this; }
@@ -246,17 +263,20 @@ void CCLUSTER::move(const CVECTOR& d) {
     for (int i = 1; i <= size; ++i) points[i] = points[i] + shift;
 }
 
+// The turn is set up once for all points (axis, sine, cosine): each point then comes out
+// exactly as CVECTOR::rotate would give it.
 void CCLUSTER::rotate(const CVECTOR& axis, double angle) {
     check_not_empty();
-    const CVECTOR direction = axis;
-    for (int i = 1; i <= size; ++i) points[i] = points[i].rotate(direction, angle);
+    const Rotation turn(axis, angle);
+    for (int i = 1; i <= size; ++i) points[i] = turn.turn(points[i]);
 }
 
 void CCLUSTER::rotate(const CVECTOR& p1, const CVECTOR& p2, double angle) {
     check_not_empty();
     const CVECTOR from = p1;
-    const CVECTOR to = p2;
-    for (int i = 1; i <= size; ++i) points[i] = points[i].rotate(from, to, angle);
+    if (p2 == from) throw angle;
+    const Rotation turn(p2 - from, angle);
+    for (int i = 1; i <= size; ++i) points[i] = turn.turn(points[i] - from) + from;
 }
 
 void CCLUSTER::inverse(const CVECTOR& c) {

@@ -1,10 +1,12 @@
 #include "COutFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iostream>
 #include <limits>
 #include <sstream>
+#include <streambuf>
 #include <utility>
 
 #include "myfile.h"
@@ -60,6 +62,9 @@ public:
         return static_cast<unsigned char>(buf_[--left_]);
     }
 
+    // Whether the walk has passed the first character of the stream.
+    bool at_start() const { return pos_ <= 0 && left_ == 0; }
+
 private:
     std::istream& in_;
     Pos pos_;
@@ -76,41 +81,74 @@ private:
 // A job killed before it wrote its archive holds only those, so an occurrence ending at
 // key_end counts only when the nearest character before it, wraps passed over, is a
 // separator.
-bool is_archive_entry(std::istream& in, Pos key_end, const std::string& key) {
+enum class Entry { yes, no, unknown };
+
+// `whole_file` says whether the stream holds the whole file or only its end; in the
+// latter the text before an occurrence may lie outside it, and then nothing is known.
+Entry archive_entry(std::istream& in, Pos key_end, const std::string& key, bool whole_file) {
     BackwardChars text(in, key_end);
+    const Entry cut_off = whole_file ? Entry::no : Entry::unknown;
     int c = 0;
     for (std::size_t k = key.size(); k > 0;) {
         c = text.next();
-        if (c == std::char_traits<char>::eof()) return false;
+        if (c == std::char_traits<char>::eof()) return text.at_start() ? cut_off : Entry::no;
         if (c == static_cast<unsigned char>(key[k - 1]))
             --k;
         else if (!is_wrap(c))
-            return false;
+            return Entry::no;
     }
     do {
         c = text.next();
     } while (is_wrap(c));
-    return c == '\\' || c == '|';
+    if (c == '\\' || c == '|') return Entry::yes;
+    return c == std::char_traits<char>::eof() && text.at_start() ? cut_off : Entry::no;
 }
 
 // Like file_find_ignore_linux, but passes over occurrences that are not archive entries.
+// Gives up on an occurrence whose standing cannot be told.
 bool find_archive_entry(std::istream& in, const std::string& key, int direction,
-                        std::ios_base::seekdir start) {
+                        std::ios_base::seekdir start, bool whole_file) {
     if (in.fail()) return false;
     const Pos at_call = tell(in);
     std::ios_base::seekdir from = start;
     while (file_find_ignore_linux(in, key, direction, from)) {
         const Pos end = tell(in);
-        const bool entry = is_archive_entry(in, end, key);
+        const Entry entry = archive_entry(in, end, key, whole_file);
+        if (entry == Entry::unknown) break;
         // Forward the search goes on after this occurrence; backward, it wants one that
         // ends before this one does.
-        seek(in, entry || direction == 1 ? end : end - 1);
-        if (entry) return true;
+        seek(in, entry == Entry::yes || direction == 1 ? end : end - 1);
+        if (entry == Entry::yes) return true;
         from = std::ios_base::cur;
     }
     seek(in, at_call);
     return false;
 }
+
+// The energy, dipole and final geometry of an output file, from a stream holding the
+// whole file or its end. The archive's last "HF=" is the final energy (a relaxed scan
+// lists one value per point there, "HF=-382.3082666,-382.3081,...", and the first is
+// read); the dipole is the first "Dipole=" after it, "Dipole=0.1,-0.2,0.3".
+bool read_result(std::istream& in, int atoms, bool whole_file, COutSort& result) {
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+    const bool values = find_archive_entry(in, ENERGY_KEY, -1, std::ios_base::end, whole_file) &&
+                        read_number_ignore(in, result.energy) &&
+                        find_archive_entry(in, DIPOLE_KEY, 1, std::ios_base::cur, whole_file) &&
+                        read_number_ignore(in, x) && in.ignore(1) && read_number_ignore(in, y) &&
+                        in.ignore(1) && read_number_ignore(in, z);
+    if (!values) return false;
+    result.dipole = std::sqrt(x * x + y * y + z * z);
+    result.conformer.reinstall(atoms);
+    return result.conformer.read_xyz_inout(in);
+}
+
+// The final geometry, the archive and what lies between fit in the last few kilobytes of
+// an optimisation output, however long the optimisation ran. They are read from there
+// in one piece; a file whose final table lies further back (a frequency job prints its
+// long analysis after it) is searched as a whole.
+const Pos TAIL_BYTES = 16 * 1024;
 
 // Reads the next block of a collection file: the text up to the separator
 // "---------------------------------@" (excluded) and the rest of the separator's line.
@@ -254,22 +292,27 @@ bool COutSort::get_info(const std::string& file, int atoms) {
     if (!in) return false;
     name = file;
 
-    // The archive's last "HF=" is the final energy (a relaxed scan lists one value per
-    // point there: "HF=-382.3082666,-382.3081,..."; the first one is read). The dipole is
-    // the first "Dipole=" after it: "Dipole=0.1,-0.2,0.3".
-    double x = 0.0;
-    double y = 0.0;
-    double z = 0.0;
-    bool valid = find_archive_entry(in, ENERGY_KEY, -1, std::ios_base::end) &&
-                 read_number_ignore(in, energy) &&
-                 find_archive_entry(in, DIPOLE_KEY, 1, std::ios_base::cur) &&
-                 read_number_ignore(in, x) && in.ignore(1) && read_number_ignore(in, y) &&
-                 in.ignore(1) && read_number_ignore(in, z);
-    in.close();
-    if (valid) {
-        dipole = std::sqrt(x * x + y * y + z * z);
-        conformer.reinstall(atoms);
-        valid = conformer.read_xyz_inout(name);
+    in.seekg(0, std::ios::end);
+    const Pos size = in.tellg();
+    const Pos length = std::min(std::max<Pos>(size, 0), TAIL_BYTES);
+    // One scratch buffer serves every file of a run: sizing it afresh for each would clear
+    // it first, which costs as much as reading it.
+    static thread_local std::string tail;
+    tail.resize(static_cast<std::size_t>(length));
+    in.seekg(size - length);
+    in.read(tail.data(), length);
+    const bool have_tail = length > 0 && in.gcount() == length;
+    const bool tail_is_file = have_tail && length == size;
+
+    bool valid = false;
+    if (have_tail) {
+        MemoryBuffer buffer(tail.data(), tail.size());
+        std::istream tail_in(&buffer);
+        valid = read_result(tail_in, atoms, tail_is_file, *this);
+    }
+    if (!valid && !tail_is_file) {
+        in.clear();
+        valid = read_result(in, atoms, true, *this);
     }
     if (!valid) clear();
     return valid;

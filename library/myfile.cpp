@@ -1,6 +1,7 @@
 #include "myfile.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -26,41 +27,56 @@ enum class Matching {
 // A stretch [lo, hi) of the file's bytes, read straight from the stream buffer. Searches
 // start with a small read and double it up to a cap, so a backward search for a keyword
 // near the end of a large file reads little more than the tail it needs, while a long
-// forward search reads big blocks.
+// forward search reads big blocks. A stream over a MemoryBuffer is searched in place:
+// the window is then the whole of it from the start.
 class FileWindow {
 public:
-    FileWindow(std::streambuf& sb, Pos file_size) : sb_(sb), size_(file_size) {}
+    FileWindow(std::streambuf& sb, Pos file_size) : sb_(sb), size_(file_size) {
+        if (const auto* memory = dynamic_cast<const MemoryBuffer*>(&sb)) {
+            in_place_ = true;
+            data_ = memory->bytes();
+            hi_ = std::min(memory->size(), size_);
+        }
+    }
 
     Pos lo() const { return lo_; }
     Pos hi() const { return hi_; }
     Pos size() const { return size_; }
-    const char* data() const { return buf_.data(); }
-    char at(Pos p) const { return buf_[static_cast<std::size_t>(p - lo_)]; }
+    const char* data() const { return data_; }
+    char at(Pos p) const { return data_[p - lo_]; }
 
     // Drops everything and holds the block that starts at from.
     bool load_from(Pos from) {
+        if (in_place_) return from < hi_;
         lo_ = hi_ = from;
         buf_.clear();
+        data_ = buf_.data();
         return append();
     }
 
     // Reads the block after hi, keeping [keep_from, hi).
     bool extend_forward(Pos keep_from) {
+        if (in_place_) return false;
         buf_.erase(buf_.begin(), buf_.begin() + (keep_from - lo_));
+        data_ = buf_.data();
         lo_ = keep_from;
         return append();
     }
 
     // Drops everything and holds the block that ends at to.
     bool load_before(Pos to) {
+        if (in_place_) return to > 0;
         lo_ = hi_ = to;
         buf_.clear();
+        data_ = buf_.data();
         return prepend();
     }
 
     // Reads the block before lo, keeping [lo, keep_to).
     bool extend_backward(Pos keep_to) {
+        if (in_place_) return false;
         buf_.resize(static_cast<std::size_t>(keep_to - lo_));
+        data_ = buf_.data();
         hi_ = keep_to;
         return prepend();
     }
@@ -71,6 +87,8 @@ private:
 
     std::streambuf& sb_;
     Pos size_;
+    bool in_place_ = false;
+    const char* data_ = nullptr;
     std::vector<char> buf_;
     Pos lo_ = 0;
     Pos hi_ = 0;
@@ -95,6 +113,7 @@ private:
         buf_.resize(kept + static_cast<std::size_t>(n));
         const Pos got = read_at(hi_, buf_.data() + kept, n);
         buf_.resize(kept + static_cast<std::size_t>(got));
+        data_ = buf_.data();
         hi_ += got;
         if (got < n) size_ = hi_;  // the file shrank while it was searched
         return got > 0;
@@ -103,9 +122,13 @@ private:
     bool prepend() {
         const Pos n = std::min(next_chunk(), lo_);
         if (n <= 0) return false;
-        std::vector<char> block(static_cast<std::size_t>(n));
-        if (read_at(lo_ - n, block.data(), n) != n) return false;
-        buf_.insert(buf_.begin(), block.begin(), block.end());
+        buf_.insert(buf_.begin(), static_cast<std::size_t>(n), '\0');
+        data_ = buf_.data();
+        if (read_at(lo_ - n, buf_.data(), n) != n) {
+            buf_.erase(buf_.begin(), buf_.begin() + n);
+            data_ = buf_.data();
+            return false;
+        }
         lo_ -= n;
         return true;
     }
@@ -205,6 +228,31 @@ Pos find_backward(FileWindow& w, Pos before, const std::string& key, Matching ho
     }
 }
 
+// The plain backward search takes the stretch it has read as one block: every place in it
+// where the key's first character stands is found with memchr and tried, and the last
+// match wins; only when the block holds none does it read the stretch before. memchr runs
+// many bytes at a time, which a byte-by-byte walk toward the start cannot.
+Pos find_backward_exact(FileWindow& w, Pos before, const std::string& key) {
+    const auto m = static_cast<Pos>(key.size());
+    // Places where a match may begin: those below limit end at or before `before`.
+    Pos limit = std::min(before, w.size()) - m + 1;
+    if (limit <= 0 || !w.load_before(limit + m - 1)) return -1;
+    for (;;) {
+        const char* base = w.data();
+        Pos last = -1;
+        for (Pos s = w.lo(); s < limit;) {
+            const auto* hit = static_cast<const char*>(
+                std::memchr(base + (s - w.lo()), key[0], static_cast<std::size_t>(limit - s)));
+            if (hit == nullptr) break;
+            if (std::memcmp(hit, key.data(), key.size()) == 0) last = w.lo() + (hit - base);
+            s = w.lo() + (hit - base) + 1;
+        }
+        if (last >= 0) return last + m;
+        limit = w.lo();
+        if (limit <= 0 || !w.extend_backward(limit + m - 1)) return -1;
+    }
+}
+
 bool search_buffer(std::istream& in, const std::string& key, int direction,
                    std::ios_base::seekdir start, Matching how) {
     std::streambuf* sb = in.rdbuf();
@@ -219,8 +267,12 @@ bool search_buffer(std::istream& in, const std::string& key, int direction,
         if (start == std::ios_base::beg) from = 0;
         if (start == std::ios_base::end) from = size;
         FileWindow window(*sb, size);
-        found = direction == 1 ? find_forward(window, from, key, how)
-                               : find_backward(window, from, key, how);
+        if (direction == 1)
+            found = find_forward(window, from, key, how);
+        else if (how == Matching::exact)
+            found = find_backward_exact(window, from, key);
+        else
+            found = find_backward(window, from, key, how);
     }
     in.clear();
     sb->pubseekpos(found >= 0 ? found : at_call, std::ios_base::in);
@@ -275,7 +327,13 @@ bool read_number(std::istream& in, double& value) {
     }
     if (c == eof) in.setstate(std::ios_base::eofbit);
     if (text.empty() || text.size() > max_number_text) return false;
-    value = std::atof(text.c_str());
+    // The text is a sign, digits and a point: from_chars gives the value atof would, the
+    // correctly rounded one, without the locale machinery; what it refuses ("+7", a lone
+    // sign or point) goes to atof, which reads a lone sign as 0.
+    const char* const first = text.data() + (text[0] == '+' ? 1 : 0);
+    const char* const last = text.data() + text.size();
+    const std::from_chars_result result = std::from_chars(first, last, value);
+    if (result.ec != std::errc() || result.ptr != last) value = std::atof(text.c_str());
     return true;
 }
 
@@ -283,6 +341,21 @@ const char element_letters[] = "HCNOSPKBFIWUVY";
 const int element_class_count = 14;
 
 }  // namespace
+
+MemoryBuffer::pos_type MemoryBuffer::seekoff(off_type off, std::ios_base::seekdir dir,
+                                             std::ios_base::openmode) {
+    off_type base = 0;
+    if (dir == std::ios_base::cur) base = gptr() - eback();
+    if (dir == std::ios_base::end) base = size();
+    const off_type target = base + off;
+    if (target < 0 || target > size()) return pos_type(off_type(-1));
+    setg(eback(), eback() + target, egptr());
+    return pos_type(target);
+}
+
+MemoryBuffer::pos_type MemoryBuffer::seekpos(pos_type pos, std::ios_base::openmode which) {
+    return seekoff(off_type(pos), std::ios_base::beg, which);
+}
 
 bool is_figure(char c) { return c >= '0' && c <= '9'; }
 

@@ -3,8 +3,25 @@
 // the one-letter element classes.
 #pragma once
 
+#include <cstddef>
 #include <istream>
+#include <streambuf>
 #include <string>
+
+// A read-only, seekable stream buffer over bytes held in memory (which must outlive it),
+// such as the tail of an output file read in one piece. The searches below work on a
+// stream over it in place, without copying.
+class MemoryBuffer : public std::streambuf {
+public:
+    MemoryBuffer(char* bytes, std::size_t size) { setg(bytes, bytes, bytes + size); }
+
+    const char* bytes() const { return eback(); }
+    std::streamoff size() const { return egptr() - eback(); }
+
+protected:
+    pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode) override;
+    pos_type seekpos(pos_type pos, std::ios_base::openmode which) override;
+};
 
 // True exactly for the characters '0' to '9'.
 bool is_figure(char c);
