@@ -6,7 +6,6 @@
 #include <iostream>
 #include <limits>
 #include <sstream>
-#include <streambuf>
 #include <utility>
 
 #include "myfile.h"
@@ -150,6 +149,10 @@ bool read_result(std::istream& in, int atoms, bool whole_file, COutSort& result)
 // long analysis after it) is searched as a whole.
 const Pos TAIL_BYTES = 16 * 1024;
 
+bool is_blank(const std::string& text) {
+    return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
 // Reads the next block of a collection file: the text up to the separator
 // "---------------------------------@" (excluded) and the rest of the separator's line.
 // A record text never holds "@" (the collector cuts records there), so the separator is
@@ -170,7 +173,7 @@ bool next_block(std::istream& in, std::string& block) {
         }
         block += '@';
     }
-    return block.find_first_not_of(" \t\r\n") != std::string::npos;
+    return !is_blank(block);
 }
 
 // Opens a file for reading and tells whether it can be read: a directory opens like a
@@ -182,10 +185,6 @@ bool open_readable(std::ifstream& in, const std::string& file) {
     const bool readable = !in.bad();
     in.clear();
     return readable;
-}
-
-bool is_blank(const std::string& text) {
-    return text.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
 // Reads one collection record laid out as the collector writes it:
@@ -598,4 +597,13 @@ void COutSortList::filter(double energy_tol, double dipole_tol, double geometry_
 std::ostream& operator<<(std::ostream& out, const COutSortList& list) {
     for (int i = 1; i <= list.count; ++i) out << list.entries[i];
     return out;
+}
+
+std::string out_result_files(const COutSortList& list) {
+    try {
+        list.out_all(ALL_LIST_FILE);
+    } catch (int) {
+        return ALL_LIST_FILE;
+    }
+    return list.out_unique(UNIQUE_LIST_FILE) ? "" : UNIQUE_LIST_FILE;
 }

@@ -96,6 +96,10 @@ public:
 
     friend std::ostream& operator<<(std::ostream& out, const COutSortList& list);
 
+    // Writes "all_list2.txt" and "unique_list2.txt" in the working directory. Returns the name
+    // of a file that could not be written, or "" when both were.
+    std::string out_result_files(const COutSortList& list);
+
 private:
     int count = 0;
     std::vector<COutSort> entries;
@@ -105,3 +109,7 @@ private:
 };
 
 std::ostream& operator<<(std::ostream& out, const COutSortList& list);
+
+// Writes "all_list2.txt" and "unique_list2.txt" in the working directory. Returns the name
+// of a file that could not be written, or "" when both were.
+std::string out_result_files(const COutSortList& list);

@@ -78,13 +78,8 @@ int run(int argc, char* argv[]) {
     } catch (int) {
         throw Failure{"cannot compare conformers of different sizes"};
     }
-    try {
-        results.out_all(ALL_LIST_FILE);
-    } catch (int) {
-        throw Failure{"cannot create file: " + ALL_LIST_FILE};
-    }
-    if (!results.out_unique(UNIQUE_LIST_FILE))
-        throw Failure{"cannot create file: " + UNIQUE_LIST_FILE};
+    const std::string unwritten = out_result_files(results);
+    if (!unwritten.empty()) throw Failure{"cannot create file: " + unwritten};
     return EXIT_DONE;
 }
 
