@@ -232,12 +232,7 @@ CBasicConformer::CBasicConformer(const CBasicConformer& other)
     : size(other.size), elements(other.elements), xyz(other.xyz) {}
 
 // The moved-from conformer is left a valid one of 0 atoms.
-CBasicConformer::CBasicConformer(CBasicConformer&& other) noexcept
-    : size(other.size), elements(std::move(other.elements)), xyz(std::move(other.xyz)) {
-    other.size = 0;
-    other.elements.clear();
-    other.xyz = CCLUSTER();
-}
+CBasicConformer::CBasicConformer(CBasicConformer&& other) noexcept { *this = std::move(other); }
 
 CBasicConformer& CBasicConformer::operator=(const CBasicConformer& other) {
     if (this == &other) return *this;
@@ -252,13 +247,11 @@ CBasicConformer& CBasicConformer::operator=(const CBasicConformer& other) {
 
 CBasicConformer& CBasicConformer::operator=(CBasicConformer&& other) noexcept {
     if (this == &other) return *this;
-    size = other.size;
+    size = std::exchange(other.size, 0);
     elements = std::move(other.elements);
-    xyz = std::move(other.xyz);
-    bondlist.clear();
-    other.size = 0;
     other.elements.clear();
-    other.xyz = CCLUSTER();
+    xyz = std::move(other.xyz);  // leaves other's point set empty
+    bondlist.clear();
     return *this;
 }
 
