@@ -3,25 +3,8 @@
 // the one-letter element classes.
 #pragma once
 
-#include <cstddef>
 #include <istream>
-#include <streambuf>
 #include <string>
-
-// A read-only, seekable stream buffer over bytes held in memory (which must outlive it),
-// such as the tail of an output file read in one piece. The searches below work on a
-// stream over it in place, without copying.
-class MemoryBuffer : public std::streambuf {
-public:
-    MemoryBuffer(char* bytes, std::size_t size) { setg(bytes, bytes, bytes + size); }
-
-    const char* bytes() const { return eback(); }
-    std::streamoff size() const { return egptr() - eback(); }
-
-protected:
-    pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode) override;
-    pos_type seekpos(pos_type pos, std::ios_base::openmode which) override;
-};
 
 // True exactly for the characters '0' to '9'.
 bool is_figure(char c);
@@ -54,3 +37,7 @@ bool file_find_win(std::istream& in, const std::string& key, int direction,
 int index(char letter);
 // The letter of an element class, or the character with code 0 outside 1..14.
 char name(int element_class);
+
+// True when the file opens and its first byte can be read (or it is empty): a directory
+// opens like a file on Linux and fails only at the first read.
+bool readable_file(const std::string& file);

@@ -1,4 +1,4 @@
-#include "CMyElement.h"
+#include "CMyElement/element.h"
 
 #include <array>
 #include <ostream>

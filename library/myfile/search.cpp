@@ -1,22 +1,17 @@
 #include "myfile.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "detail/memory_buffer.h"
+#include "detail/text_io.h"
+
+using detail::is_wrap;
+using detail::MemoryBuffer;
+using detail::Pos;
+
 namespace {
-
-using Pos = std::streamoff;
-
-// Characters that a Gaussian archive block may put inside a wrapped keyword or number.
-// The block wraps at 70 columns and starts each continuation line with a blank:
-//     ...\State=1-A\H
-//      F=-517.8751652\RMSD=...
-// Files copied from Windows machines carry CR LF line ends, so a carriage return is
-// passed over like the line end itself.
-bool is_wrap(int c) { return c == ' ' || c == '\n' || c == '\r'; }
 
 enum class Matching {
     exact,       // every key character must follow in order
@@ -286,88 +281,13 @@ bool search(std::istream& in, const std::string& key, int direction, std::ios_ba
     if (in.fail()) return false;
     try {
         return search_buffer(in, key, direction, start, how);
-    } catch (...) {
+    } catch (const std::ios_base::failure&) {
         in.setstate(std::ios_base::badbit);
         return false;
     }
 }
-
-// Longest number text taken; anything longer is not a number of an output file.
-const std::size_t max_number_text = 4096;
-
-// Takes digits, passing over blanks and line ends, up to the first other character.
-int take_digits(std::streambuf& sb, int c, std::string& text) {
-    while (c != std::char_traits<char>::eof()) {
-        if (is_figure(static_cast<char>(c)))
-            text += static_cast<char>(c);
-        else if (!is_wrap(c))
-            break;
-        if (text.size() > max_number_text) break;
-        c = sb.snextc();
-    }
-    return c;
-}
-
-bool read_number(std::istream& in, double& value) {
-    std::streambuf& sb = *in.rdbuf();
-    const int eof = std::char_traits<char>::eof();
-
-    int c = sb.sgetc();
-    while (c != eof && is_wrap(c)) c = sb.snextc();
-
-    std::string text;
-    if (c == '-' || c == '+') {
-        text += static_cast<char>(c);
-        c = sb.snextc();
-    }
-    c = take_digits(sb, c, text);
-    if (c == '.') {
-        text += '.';
-        c = take_digits(sb, sb.snextc(), text);
-    }
-    if (c == eof) in.setstate(std::ios_base::eofbit);
-    if (text.empty() || text.size() > max_number_text) return false;
-    // The text is a sign, digits and a point: from_chars gives the value atof would, the
-    // correctly rounded one, without the locale machinery; what it refuses ("+7", a lone
-    // sign or point) goes to atof, which reads a lone sign as 0.
-    const char* const first = text.data() + (text[0] == '+' ? 1 : 0);
-    const char* const last = text.data() + text.size();
-    const std::from_chars_result result = std::from_chars(first, last, value);
-    if (result.ec != std::errc() || result.ptr != last) value = std::atof(text.c_str());
-    return true;
-}
-
-const char element_letters[] = "HCNOSPKBFIWUVY";
-const int element_class_count = 14;
 
 }  // namespace
-
-MemoryBuffer::pos_type MemoryBuffer::seekoff(off_type off, std::ios_base::seekdir dir,
-                                             std::ios_base::openmode) {
-    off_type base = 0;
-    if (dir == std::ios_base::cur) base = gptr() - eback();
-    if (dir == std::ios_base::end) base = size();
-    const off_type target = base + off;
-    if (target < 0 || target > size()) return pos_type(off_type(-1));
-    setg(eback(), eback() + target, egptr());
-    return pos_type(target);
-}
-
-MemoryBuffer::pos_type MemoryBuffer::seekpos(pos_type pos, std::ios_base::openmode which) {
-    return seekoff(off_type(pos), std::ios_base::beg, which);
-}
-
-bool is_figure(char c) { return c >= '0' && c <= '9'; }
-
-bool read_number_ignore(std::istream& in, double& value) {
-    if (in.fail() || in.rdbuf() == nullptr) return false;
-    try {
-        return read_number(in, value);
-    } catch (...) {
-        in.setstate(std::ios_base::badbit);
-        return false;
-    }
-}
 
 bool file_find_linux(std::istream& in, const std::string& key, int direction,
                      std::ios_base::seekdir start) {
@@ -382,15 +302,4 @@ bool file_find_ignore_linux(std::istream& in, const std::string& key, int direct
 bool file_find_win(std::istream& in, const std::string& key, int direction,
                    std::ios_base::seekdir start) {
     return search(in, key, direction, start, Matching::crlf);
-}
-
-int index(char letter) {
-    const char* hit = std::strchr(element_letters, letter);
-    if (letter == '\0' || hit == nullptr) return 0;
-    return static_cast<int>(hit - element_letters) + 1;
-}
-
-char name(int element_class) {
-    if (element_class < 1 || element_class > element_class_count) return '\0';
-    return element_letters[element_class - 1];
 }

@@ -1,0 +1,99 @@
+#include "CConformer/basic_conformer.h"
+
+#include <fstream>
+#include <iostream>
+
+#include "detail/text_io.h"
+
+using detail::skip_line;
+
+namespace {
+
+// A bond list longer than this is taken for a corrupt file rather than a molecule.
+const int MAX_BONDS = 200;
+
+}  // namespace
+
+bool CBasicConformer::read_xyz(const std::string& file) {
+    std::ifstream in(file);
+    if (!in) return false;
+    // The count line may carry more words ("3  water") and the title line may be of any
+    // length ("water, B3LYP/6-31G(d) optimised, run 42 ..."): both are skipped whole.
+    int count = 0;
+    if (!(in >> count) || count != size) return false;
+    skip_line(in);
+    skip_line(in);
+
+    // One atom per line, "O   0.000000   0.000000   0.117300". An unknown symbol (a
+    // dummy atom "X") gives element 0 rather than a failure. A file that ends after fewer
+    // atoms than expected, even right after a complete line, has failed: no atom may be
+    // left silently at the origin.
+    int read = 0;
+    while (read < size) {
+        std::string symbol;
+        double x = 0.0;
+        double y = 0.0;
+        double z = 0.0;
+        if (!(in >> symbol >> x >> y >> z)) break;
+        ++read;
+        elements[read] = CELEMENT(symbol);
+        xyz[read] = CVECTOR(x, y, z);
+    }
+    if (read < size) {
+        reinstall(size);
+        return false;
+    }
+    return true;
+}
+
+void CBasicConformer::putout_xyz(const std::string& file) const {
+    std::ofstream out(file);
+    if (!out) throw size;
+    out << size << '\n' << '\n' << *this;
+    out.close();
+    if (!out) throw size;
+}
+
+void CBasicConformer::check_xyz(const std::string& file) const { putout_xyz(file); }
+
+void CBasicConformer::write_GaussianFile(std::ostream& out) const {
+    out << GaussionFile_head;
+    for (int i = 1; i <= size; ++i) out << elements[i].get_symbol() << '\t' << xyz[i] << '\n';
+    // Gaussian takes atom lines up to the first blank line, and some versions stop with
+    // an error when the file ends without one.
+    out << '\n' << '\n';
+}
+
+void CBasicConformer::putout_GaussianFile(const std::string& file) const {
+    std::ofstream out(file);
+    if (!out) throw size;
+    write_GaussianFile(out);
+    out.close();
+    if (!out) throw size;
+}
+
+void CBasicConformer::check_GaussionFile() const { putout_GaussianFile(CHECK_GAUSSIAN_FILE); }
+
+void CBasicConformer::checkout_GaussionFile() const {
+    std::cout << GaussionFile_head << *this << '\n' << '\n';
+}
+
+bool CBasicConformer::read_bondlist(const std::string& file) {
+    std::ifstream in(file);
+    if (!in) return false;
+    int count = 0;
+    if (!(in >> count) || count < 0 || count > MAX_BONDS) return false;
+    bondlist.assign(count + 1, CBonds());
+    bondlist[0].atom1 = count;
+
+    // "2\n3 1\n2 5": the pairs come in either order and are kept as (lower, higher).
+    // A bond that fails half-way leaves the entries read so far in place.
+    for (int i = 1; i <= count; ++i) {
+        int a = 0;
+        int b = 0;
+        if (!(in >> a >> b)) return false;
+        bondlist[i] = (a <= b) ? CBonds(a, b) : CBonds(b, a);
+        if (a == b) return false;
+    }
+    return true;
+}

@@ -1,0 +1,105 @@
+#include "detail/archive_entry.h"
+
+#include <algorithm>
+#include <string>
+
+#include "detail/text_io.h"
+#include "myfile.h"
+
+using detail::is_wrap;
+using detail::Pos;
+using detail::seek;
+using detail::tell;
+
+namespace {
+
+// Hands out the characters of a file one by one going backward from a position.
+class BackwardChars {
+public:
+    BackwardChars(std::istream& in, Pos from) : in_(in), pos_(from) {}
+
+    // The next character toward the start of the file, or EOF there.
+    int next() {
+        if (left_ == 0) {
+            if (pos_ <= 0) return std::char_traits<char>::eof();
+            const Pos n = std::min<Pos>(pos_, 256);
+            pos_ -= n;
+            buf_.resize(static_cast<std::size_t>(n));
+            seek(in_, pos_);
+            // A failed read throws from the file buffer; it ends the walk like the file start.
+            try {
+                if (in_.rdbuf()->sgetn(buf_.data(), n) != n) return std::char_traits<char>::eof();
+            } catch (const std::ios_base::failure&) {
+                return std::char_traits<char>::eof();
+            }
+            left_ = static_cast<std::size_t>(n);
+        }
+        return static_cast<unsigned char>(buf_[--left_]);
+    }
+
+    // Whether the walk has passed the first character of the stream.
+    bool at_start() const { return pos_ <= 0 && left_ == 0; }
+
+private:
+    std::istream& in_;
+    Pos pos_;
+    std::string buf_;
+    std::size_t left_ = 0;
+};
+
+// In the archive block at the end of an output file every entry follows the separator
+// "\" ("|" in older versions), also where the block wraps:
+//     \Version=ES64L-G16RevA.03\State=1-A\HF=-517.8751652\RMSD=4.413e-09\...
+// The same letters occur elsewhere, inside other words:
+//     Copying SCF densities to generalized density rwf, IOpCl= 0 IROHF=0.
+//     Dipole        =-1.23456789D-01 ...        (force output)
+// A job killed before it wrote its archive holds only those, so an occurrence ending at
+// key_end counts only when the nearest character before it, wraps passed over, is a
+// separator.
+enum class Entry { yes, no, unknown };
+
+// `whole_file` says whether the stream holds the whole file or only its end; in the
+// latter the text before an occurrence may lie outside it, and then nothing is known.
+Entry archive_entry(std::istream& in, Pos key_end, const std::string& key, bool whole_file) {
+    BackwardChars text(in, key_end);
+    const Entry cut_off = whole_file ? Entry::no : Entry::unknown;
+    int c = 0;
+    for (std::size_t k = key.size(); k > 0;) {
+        c = text.next();
+        if (c == std::char_traits<char>::eof()) return text.at_start() ? cut_off : Entry::no;
+        if (c == static_cast<unsigned char>(key[k - 1]))
+            --k;
+        else if (!is_wrap(c))
+            return Entry::no;
+    }
+    do {
+        c = text.next();
+    } while (is_wrap(c));
+    if (c == '\\' || c == '|') return Entry::yes;
+    return c == std::char_traits<char>::eof() && text.at_start() ? cut_off : Entry::no;
+}
+
+}  // namespace
+
+namespace detail {
+
+bool find_archive_entry(std::istream& in, const std::string& key, int direction,
+                        std::ios_base::seekdir start, bool whole_file) {
+    if (in.fail()) return false;
+    const Pos at_call = tell(in);
+    std::ios_base::seekdir from = start;
+    while (file_find_ignore_linux(in, key, direction, from)) {
+        const Pos end = tell(in);
+        const Entry entry = archive_entry(in, end, key, whole_file);
+        if (entry == Entry::unknown) break;
+        // Forward the search goes on after this occurrence; backward, it wants one that
+        // ends before this one does.
+        seek(in, entry == Entry::yes || direction == 1 ? end : end - 1);
+        if (entry == Entry::yes) return true;
+        from = std::ios_base::cur;
+    }
+    seek(in, at_call);
+    return false;
+}
+
+}  // namespace detail

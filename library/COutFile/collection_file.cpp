@@ -1,0 +1,130 @@
+#include "COutFile/collection_file.h"
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "COutFile/result_list.h"
+#include "detail/text_io.h"
+#include "myfile.h"
+
+using detail::open_readable;
+using detail::skip_line;
+
+namespace {
+
+const char* const MSG_CANNOT_OPEN = "cannot open file : ";
+const char* const MSG_BAD_RECORD = "cannot read record: ";
+
+// The separator without its closing RECORD_END, at which the blocks are cut.
+const std::string SEPARATOR_RULE = COLLECTION_SEPARATOR.substr(0, COLLECTION_SEPARATOR.size() - 1);
+
+bool is_blank(const std::string& text) {
+    return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+// Reads the next block of a collection file: the text up to the separator
+// "---------------------------------@" (excluded) and the rest of the separator's line.
+// A record text never holds "@" (the collector cuts records there), so the separator is
+// found even when a record did not end its last line. Returns false at the end of the
+// file when nothing but white space is left.
+bool next_block(std::istream& in, std::string& block) {
+    block.clear();
+    std::string piece;
+    while (std::getline(in, piece, RECORD_END)) {
+        block += piece;
+        if (in.eof()) break;
+        if (block.size() >= SEPARATOR_RULE.size() &&
+            block.compare(block.size() - SEPARATOR_RULE.size(), SEPARATOR_RULE.size(),
+                          SEPARATOR_RULE) == 0) {
+            block.erase(block.size() - SEPARATOR_RULE.size());
+            skip_line(in);
+            return true;
+        }
+        block += RECORD_END;
+    }
+    return !is_blank(block);
+}
+
+// Reads one collection record laid out as the collector writes it:
+//     NAME_3: conf03.log                 label and record name
+//      B3LYP/6-31G(d) opt                (any text)
+//     HF=-233.6604512                    three characters, then the energy
+//      ...                               (any text)
+//     Dipole= 0.2100 -0.4310 0.1020      a token, then the dipole vector
+//      ...                               (two lines of any text)
+//      ...
+//     C   -1.234567   0.456789   0.012345   one line per atom
+//      ...                               (any text)
+bool parse_record(const std::string& block, int atoms, COutSort& record) {
+    std::istringstream in(block);
+    std::string label;
+    if (!(in >> label) || label.compare(0, COLLECTION_LABEL.size(), COLLECTION_LABEL) != 0)
+        return false;
+    if (!(in >> record.name)) return false;
+    skip_line(in);
+    skip_line(in);
+    in.ignore(3);
+    if (!(in >> record.energy)) return false;
+    skip_line(in);
+    skip_line(in);
+    std::string token;
+    CVECTOR moment;
+    if (!(in >> token >> moment.x >> moment.y >> moment.z)) return false;
+    record.dipole = moment.module();
+    for (int line = 0; line < 3; ++line) skip_line(in);
+    record.conformer.reinstall(atoms);
+    for (int j = 1; j <= atoms; ++j) {
+        std::string symbol;
+        CVECTOR position;
+        if (!(in >> symbol >> position.x >> position.y >> position.z)) return false;
+        record.conformer.set_exyz(j, CELEMENT(symbol), position);
+    }
+    return true;
+}
+
+// First token of a block, to name a record that could not be read.
+std::string block_label(const std::string& block) {
+    std::istringstream in(block);
+    std::string label;
+    in >> label;
+    if (!label.empty() && label.back() == ':') label.pop_back();
+    return label;
+}
+
+}  // namespace
+
+bool COutSortList::read_collectf(const std::string& file, int atoms) {
+    std::ifstream in;
+    if (!open_readable(in, file)) {
+        std::cout << MSG_CANNOT_OPEN << file << std::endl;
+        return false;
+    }
+    if (!file_find_linux(in, COLLECTION_LABEL, -1, std::ios_base::end)) return false;
+
+    // Every block is read, whatever the labels' numbers say: two collections joined into
+    // one file restart their numbering, and no record may be lost for it.
+    in.seekg(0);
+    std::string block;
+    int blocks = 0;
+    while (next_block(in, block))
+        if (!is_blank(block)) ++blocks;
+    reinstall(atoms, blocks);
+
+    in.clear();
+    in.seekg(0);
+    int read = 0;
+    while (read < blocks && next_block(in, block)) {
+        if (is_blank(block)) continue;
+        COutSort& record = entries[read + 1];
+        if (parse_record(block, atoms, record)) {
+            ++read;
+        } else {
+            record.clear();
+            std::cout << MSG_BAD_RECORD << block_label(block) << std::endl;
+        }
+    }
+    count = read;
+    entries.resize(count > 0 ? static_cast<std::size_t>(count) + 1 : 0);
+    return true;
+}

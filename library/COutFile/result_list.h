@@ -1,0 +1,81 @@
+// Lists of results of one molecule: reading them from output files, collection files and
+// result files, sorting by energy, grouping duplicates, and the result files.
+#pragma once
+
+#include "COutFile/result_record.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// Files written by the readers and by the sorting programs.
+inline const std::string ERROR_FILE = "errorfile.txt";
+inline const std::string ALL_LIST_FILE = "all_list2.txt";
+inline const std::string UNIQUE_LIST_FILE = "unique_list2.txt";
+
+// A 1-based list of results of one molecule (confsize atoms each). Position 0 is the
+// sort's scratch slot.
+class COutSortList {
+public:
+    explicit COutSortList(int confsize = 0, int count = 0);
+    COutSortList(const COutSortList& other) = default;
+    COutSortList& operator=(const COutSortList& other);
+
+    // Discards every result and makes count default results.
+    void reinstall(int confsize, int count);
+    // Appends the other list; prints "Error for adding different conformer!" and throws
+    // the int confsize when the atom counts differ.
+    COutSortList& operator+=(const COutSortList& other);
+    COutSortList operator+(const COutSortList& other) const;
+
+    int get_confsize() const { return confsize; }
+    int get_count() const { return count; }
+    // Result i, 1-based; throws the int i outside 1..count.
+    COutSort& operator[](int i);
+    const COutSort& operator[](int i) const;
+
+    // The geometry comparison used by the filter, and whether it prints a progress text
+    // before every comparison (the collection sorter does).
+    void set_identity_rule(IdentityRule rule) { identity_rule = rule; }
+    void set_progress_text(bool on) { progress_text = on; }
+
+    // Fills the list from the Gaussian output files named in a list file; unreadable ones
+    // are named in "errorfile.txt".
+    bool read_filelist(const std::string& file);
+    // Fills the list from the records of a collection file.
+    bool read_collectf(const std::string& file, int confsize);
+    // Fills names, energies and dipoles from a result file ("name energy dipole ...").
+    bool read_energylist(const std::string& file);
+    // Every result; throws the int count when the file cannot be created.
+    void out_all(const std::string& file) const;
+    // The first result of every group.
+    bool out_unique(const std::string& file) const;
+
+    // Sorts positions low..high by ascending energy.
+    void QSort(int low, int high);
+    int Partition(int low, int high);
+    // Sorts, then groups duplicates with filter_old.
+    void QuickSort(double energy_tol, double dipole_tol, double geometry_tol, int reference_atom,
+                   const int* equiv);
+    // Groups duplicates: energy window, identical geometry, close dipole.
+    void filter_old(double energy_tol, double dipole_tol, double geometry_tol, int reference_atom,
+                    const int* equiv);
+    // Groups duplicates by dipole and the distance descriptors of calc_D.
+    void filter(double energy_tol, double dipole_tol, double geometry_tol, int reference_atom,
+                const int* equiv);
+
+    friend std::ostream& operator<<(std::ostream& out, const COutSortList& list);
+
+private:
+    int count = 0;
+    std::vector<COutSort> entries;
+    int confsize = 0;
+    IdentityRule identity_rule = IdentityRule::superposition;
+    bool progress_text = false;
+};
+
+std::ostream& operator<<(std::ostream& out, const COutSortList& list);
+
+// Writes "all_list2.txt" and "unique_list2.txt" in the working directory. Returns the name
+// of a file that could not be written, or "" when both were.
+std::string out_result_files(const COutSortList& list);

@@ -1,0 +1,37 @@
+// One ranked result of a conformer search: name, energy, dipole, group and final
+// geometry, read from a Gaussian output file.
+#pragma once
+
+#include "CConformer.h"
+
+#include <array>
+#include <iosfwd>
+#include <string>
+
+// One ranked result.
+class COutSort {
+public:
+    std::string name;     // output file name as listed (or the collection record name)
+    double energy = 0.0;  // value after the archive's "HF=", in the file's units
+    double dipole = 0.0;  // length of the archive's "Dipole=" vector
+    int group = 0;        // duplicate group given by the filter
+    CBasicConformer conformer;
+    // Mean squared distance from the reference atom per element class (calc_D).
+    std::array<double, 15> D{};
+    int class_count = 0;
+
+    COutSort();
+
+    // Empty name, zero values, a conformer of 0 atoms.
+    void clear();
+    // Reads energy, dipole and final geometry of a Gaussian output file of atoms atoms.
+    // False (and a cleared record) when any of them is missing; the record is untouched
+    // when the file cannot be opened.
+    bool get_info(const std::string& file, int atoms);
+    // Fills D for the classes H, C, N, O from the reference atom (1-based).
+    void calc_D(int reference_atom);
+    bool equal_D(const COutSort& other, double tolerance) const;
+};
+
+// name, tab, energy, tab, dipole, tab, group, line end; 12 significant digits.
+std::ostream& operator<<(std::ostream& out, const COutSort& result);

@@ -1,0 +1,10 @@
+#include "myfile.h"
+
+#include <fstream>
+
+#include "detail/text_io.h"
+
+bool readable_file(const std::string& file) {
+    std::ifstream in;
+    return detail::open_readable(in, file);
+}
