@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "COutFile.h"
+#include "GaussianFixtures.h"
 
 namespace {
 
@@ -39,26 +40,10 @@ struct Atom {
     CVECTOR position;
 };
 
-// Hexanoic acid, C6H12O2: the carbon chain as a zigzag in the xy plane, the carboxyl
-// oxygens (atoms 7, 8) at its end, then the hydrogens.
 std::vector<Atom> hexanoic_acid() {
     std::vector<Atom> atoms;
-    for (int i = 0; i < 6; ++i)
-        atoms.push_back({6, CVECTOR(1.26 * i, i % 2 == 0 ? -0.435 : 0.435, 0.0)});
-    const CVECTOR c6 = atoms[5].position;
-    atoms.push_back({8, c6 + CVECTOR(0.60, 1.05, 0.0)});
-    atoms.push_back({8, c6 + CVECTOR(0.75, -1.00, 0.0)});
-    const CVECTOR c1 = atoms[0].position;
-    atoms.push_back({1, c1 + CVECTOR(-1.02, -0.10, 0.0)});
-    atoms.push_back({1, c1 + CVECTOR(0.05, -0.63, 0.89)});
-    atoms.push_back({1, c1 + CVECTOR(0.05, -0.63, -0.89)});
-    for (int i = 1; i <= 4; ++i) {
-        const CVECTOR c = atoms[static_cast<std::size_t>(i)].position;
-        const double out = c.y > 0 ? 0.63 : -0.63;
-        atoms.push_back({1, c + CVECTOR(0.0, out, 0.89)});
-        atoms.push_back({1, c + CVECTOR(0.0, out, -0.89)});
-    }
-    atoms.push_back({1, atoms[7].position + CVECTOR(0.97, -0.05, 0.0)});
+    for (const support::Atom& a : support::hexanoic_acid())
+        atoms.push_back({a.number, CVECTOR(a.x, a.y, a.z)});
     return atoms;
 }
 
@@ -76,7 +61,7 @@ struct Lists {
 
 // n results of one search: distinct conformers (the molecule with every atom moved by up
 // to 0.4 angstrom, energies spread evenly over 10 millihartree above -500, dipoles of
-// 0.5 to 3 debye) and, one in five, a duplicate of an earlier one: the same geometry
+// 0.5 to 3 atomic units) and, one in five, a duplicate of an earlier one: the same geometry
 // moved and turned as a whole, with a little noise, an energy within 1e-6 and a dipole
 // within 0.01 of it.
 Lists make_results(int n) {

@@ -75,7 +75,7 @@ int COutSortList::Partition(int low, int high) {
         while (low < high && entries[low].energy <= pivot) ++low;
         if (low != high) entries[high] = std::move(entries[low]);
     }
-    entries[low] = entries[0];
+    entries[low] = std::move(entries[0]);
     return low;
 }
 

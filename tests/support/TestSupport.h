@@ -1,9 +1,14 @@
 // Shared helpers for the test suites: scratch directories, file text, running the built programs.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include "GaussianFixtures.h"
 
 namespace support {
 
@@ -24,6 +29,19 @@ public:
 
 private:
     std::filesystem::path dir_;
+};
+
+// Writes text to a scratch file and opens it for reading.
+class ScanFile {
+public:
+    explicit ScanFile(const std::string& text) {
+        dir_.write("scan.txt", text);
+        in.open(dir_.file("scan.txt"), std::ios::binary);
+    }
+    std::ifstream in;
+
+private:
+    TempDir dir_;
 };
 
 // Makes a directory the working directory for the lifetime of the object.
@@ -53,51 +71,23 @@ struct RunResult {
 RunResult run_program(const std::string& executable, const std::vector<std::string>& args,
                       const std::filesystem::path& workdir);
 
-// One atom of a geometry table: atomic number and position in angstrom.
-struct Atom {
-    int number;
-    double x;
-    double y;
-    double z;
-};
+// The value of type Thrown that action throws; fails the test when it throws nothing.
+template <typename Thrown, typename Action>
+Thrown thrown(Action action) {
+    try {
+        action();
+    } catch (Thrown value) {
+        return value;
+    }
+    ADD_FAILURE() << "nothing was thrown";
+    return Thrown{};
+}
 
-// What a written Gaussian optimisation output holds. Every file carries the decoys of a
-// real output: "IROHF=0." in the SCF set-up and "Dipole        =" in the force output.
-struct GaussianOutput {
-    // One "Standard orientation:" table per optimisation step; the last is the final one.
-    std::vector<std::vector<Atom>> steps;
-    std::string energy = "-154.9876543";  // text after "HF=" in the archive
-    std::string dipole = "0.1,-0.2,0.3";  // text after "Dipole=" in the archive
-    bool archive = true;                  // false: the job was killed before its archive
-    bool crlf = false;                    // Windows line ends throughout
-};
-
-// The text of such a file; the archive block is wrapped at 70 columns with a leading
-// blank on every line, as Gaussian writes it.
-std::string gaussian_output(const GaussianOutput& output);
-
-// Anti ethanol with its atoms numbered C C O H(O) H H H H H (methyl hydrogens 7-9).
-std::vector<Atom> ethanol();
-// Every atom turned about an oblique axis by angle (radians) and shifted.
-std::vector<Atom> turned(std::vector<Atom> atoms, double angle);
-
-// The text of one result record as collect_records copies it: from the blank before the
-// record name through the line after the atoms, e.g.
-//      conf01.log opt
-//      B3LYP/6-31G(d)
-//     HF=-154.98
-//      SCF
-//     Dipole= 0.1 0.2 0.2
-//      Standard orientation
-//      ----
-//     C -1.1685 -0.3884 0
-//     ...
-//      ----
-// A collection block is "NAME_<n>:" + body + "---------------------------------@\n";
-// a record file holds "<head word>" + body + "@\n".
-std::string record_body(const std::string& name, const std::string& energy,
-                        const std::string& dipole, const std::vector<Atom>& atoms);
-std::string collection_block(int label, const std::string& body);
+// Expects action to throw exactly the value expected, of its type.
+template <typename Thrown, typename Action>
+void expect_thrown(Action action, Thrown expected) {
+    EXPECT_EQ(thrown<Thrown>(action), expected);
+}
 
 // Folder of real Gaussian output files beside the checkout; empty when it is absent.
 std::filesystem::path real_outputs_dir();

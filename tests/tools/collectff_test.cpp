@@ -26,8 +26,7 @@ std::string text(const std::string& name) {
 std::string record(const std::string& head) { return head + text(head) + "@\n"; }
 
 std::string block(int number, const std::string& record_text) {
-    return "NAME_" + std::to_string(number) + ":" + record_text +
-           "---------------------------------@\n";
+    return support::collection_block(number, record_text);
 }
 
 TEST(CollectRecords, NumbersRecordsAcrossFilesInListOrder) {
@@ -45,15 +44,7 @@ TEST(CollectRecords, NumbersRecordsAcrossFilesInListOrder) {
     EXPECT_EQ(run.out, "dvb_a.log  conf1\ndvb_a.log  conf2\ndvb_b.log  conf7\n");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(dir.read("all_collection.txt"),
-              "NAME_1: dvb_conf1.out\n B3LYP/6-31G(d) optimisation\nHF=-382.3082666\n"
-              " SCF Done\nDipole= 0.0000 0.0000 0.0000\n Standard orientation\n ----\n"
-              "C 0.269481 1.410087 0.000000\n ----\n---------------------------------@\n"
-              "NAME_2: conf2.out\n B3LYP/6-31G(d) optimisation\nHF=-76.4089\n SCF Done\n"
-              "Dipole= 0.0000 0.0000 0.8120\n Standard orientation\n ----\n"
-              "O 0.000000 0.000000 0.119262\n ----\n---------------------------------@\n"
-              "NAME_3: conf7.out\n B3LYP/6-31G(d) optimisation\nHF=-76.4089\n SCF Done\n"
-              "Dipole= 0.0000 0.0000 0.8120\n Standard orientation\n ----\n"
-              "O 0.000000 0.000000 0.119262\n ----\n---------------------------------@\n");
+              support::read_file(support::test_data_dir() / "golden" / "all_collection.txt"));
 }
 
 TEST(CollectRecords, ListLines) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "COutFile.h"
 #include "TestSupport.h"
 
 namespace {
@@ -152,8 +153,8 @@ TEST(SortCollectionOnExamples, ButanolRecordsGiveSixGroups) {
 TEST_F(SortCollection, BinaryCollectionIsReportedRecordByRecord) {
     std::string binary;
     for (int i = 0; i < 5000; ++i) binary += static_cast<char>((i * 7919) % 256);
-    dir.write("junk.txt", binary + "NAME_1:" + binary + "---------------------------------@\n" +
-                              binary);
+    dir.write("junk.txt",
+              binary + COLLECTION_LABEL + "1:" + binary + COLLECTION_SEPARATOR + "\n" + binary);
     const RunResult r = run({"junk.txt", "9", "1"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.substr(0, 21), "0\ncannot read record:");

@@ -12,19 +12,6 @@
 
 namespace {
 
-// Writes text to a scratch file and opens it for reading.
-class ScanFile {
-public:
-    explicit ScanFile(const std::string& text) {
-        dir_.write("scan.txt", text);
-        in.open(dir_.file("scan.txt"), std::ios::binary);
-    }
-    std::ifstream in;
-
-private:
-    support::TempDir dir_;
-};
-
 std::streamoff position(std::ifstream& in) { return in.tellg(); }
 
 // The searches' contract written on a whole string, without windows: the reference the
@@ -74,7 +61,7 @@ long reference_backward(const std::string& text, long before, const std::string&
 }  // namespace
 
 TEST(TextSearch, BackwardFromEndFindsLastOccurrence) {
-    ScanFile f("HF=1\nHF=2\nHF=3\ntail");
+    support::ScanFile f("HF=1\nHF=2\nHF=3\ntail");
     ASSERT_TRUE(file_find_linux(f.in, "HF=", -1, std::ios::end));
     EXPECT_EQ(position(f.in), 13);
     double v = 0;
@@ -83,7 +70,7 @@ TEST(TextSearch, BackwardFromEndFindsLastOccurrence) {
 }
 
 TEST(TextSearch, ForwardFromCurrentSkipsEarlierOccurrences) {
-    ScanFile f("key one key two");
+    support::ScanFile f("key one key two");
     f.in.seekg(2);
     ASSERT_TRUE(file_find_linux(f.in, "key", 1, std::ios::cur));
     EXPECT_EQ(position(f.in), 11);
@@ -94,14 +81,14 @@ TEST(TextSearch, ForwardFromCurrentSkipsEarlierOccurrences) {
 }
 
 TEST(TextSearch, OccurrenceAtTheVeryStartIsFoundBackward) {
-    ScanFile f("HF=-1.5");
+    support::ScanFile f("HF=-1.5");
     f.in.seekg(3);
     ASSERT_TRUE(file_find_linux(f.in, "HF=", -1, std::ios::cur));
     EXPECT_EQ(position(f.in), 3);
 }
 
 TEST(TextSearch, MissRestoresPositionAndClearsState) {
-    ScanFile f("short file");
+    support::ScanFile f("short file");
     f.in.seekg(4);
     for (int direction : {1, -1}) {
         EXPECT_FALSE(
@@ -114,7 +101,7 @@ TEST(TextSearch, MissRestoresPositionAndClearsState) {
 }
 
 TEST(TextSearch, FoundClearsEndOfFileState) {
-    ScanFile f("x HF=-2");
+    support::ScanFile f("x HF=-2");
     double v = 0;
     f.in.seekg(5);
     ASSERT_TRUE(read_number_ignore(f.in, v));
@@ -124,7 +111,7 @@ TEST(TextSearch, FoundClearsEndOfFileState) {
 }
 
 TEST(TextSearch, FailedStreamIsLeftAlone) {
-    ScanFile f("HF=1");
+    support::ScanFile f("HF=1");
     f.in.setstate(std::ios::failbit);
     EXPECT_FALSE(file_find_linux(f.in, "HF=", 1, std::ios::beg));
     EXPECT_FALSE(file_find_ignore_linux(f.in, "HF=", -1, std::ios::end));
@@ -136,7 +123,7 @@ TEST(TextSearch, FailedStreamIsLeftAlone) {
 
 TEST(TextSearch, KeywordWrappedInArchiveBlockIsFound) {
     // The archive block wraps at 70 columns and indents each continuation line by one blank.
-    ScanFile f("\\State=1-A1\\H\n F=-76.0107\\RMSD=1e-9\\Dipo\n le=0.1,-0.2\n ,0.3\\");
+    support::ScanFile f("\\State=1-A1\\H\n F=-76.0107\\RMSD=1e-9\\Dipo\n le=0.1,-0.2\n ,0.3\\");
     EXPECT_FALSE(file_find_linux(f.in, "HF=", -1, std::ios::end));
     ASSERT_TRUE(file_find_ignore_linux(f.in, "HF=", -1, std::ios::end));
     double v = 0;
@@ -156,20 +143,20 @@ TEST(TextSearch, KeywordWrappedInArchiveBlockIsFound) {
 
 TEST(TextSearch, CarriageReturnsOfWindowsCopiesArePassedOver) {
     // A dipole wrapped at a CR LF line end must read whole, not as its tail.
-    ScanFile f("\\Dipole=1.00\r\n 93782,-1.9\\");
+    support::ScanFile f("\\Dipole=1.00\r\n 93782,-1.9\\");
     ASSERT_TRUE(file_find_ignore_linux(f.in, "Dipole=", 1, std::ios::beg));
     double v = 0;
     ASSERT_TRUE(read_number_ignore(f.in, v));
     EXPECT_DOUBLE_EQ(v, 1.0093782);
     // A tab is text, not a wrap.
-    ScanFile g("HF=\t-1.5");
+    support::ScanFile g("HF=\t-1.5");
     ASSERT_TRUE(file_find_linux(g.in, "HF=", 1, std::ios::beg));
     EXPECT_FALSE(read_number_ignore(g.in, v));
     EXPECT_EQ(g.in.peek(), '\t');
 }
 
 TEST(TextSearch, WindowsSearchTreatsCrLfAsOneLineEnd) {
-    ScanFile f("first\r\nSCF Done\r\nsecond\r\nSCF Done");
+    support::ScanFile f("first\r\nSCF Done\r\nsecond\r\nSCF Done");
     ASSERT_TRUE(file_find_win(f.in, "Done\nsecond", 1, std::ios::beg));
     EXPECT_EQ(position(f.in), 23);
     ASSERT_TRUE(file_find_win(f.in, "SCF Done", -1, std::ios::end));
@@ -185,7 +172,7 @@ TEST(TextSearch, AnyBytesAreSearched) {
     text += "HF=-3.25";
     text += static_cast<char>(255);
     text += '\0';
-    ScanFile f(text);
+    support::ScanFile f(text);
     ASSERT_TRUE(file_find_linux(f.in, "HF=", 1, std::ios::beg));
     double v = 0;
     ASSERT_TRUE(read_number_ignore(f.in, v));
@@ -207,7 +194,7 @@ TEST(TextSearch, AgreesWithWholeTextReferenceAcrossReadBoundaries) {
         const std::string& alphabet = *chosen;
         std::string text(length, ' ');
         for (auto& c : text) c = alphabet[random() % alphabet.size()];
-        ScanFile f(text);
+        support::ScanFile f(text);
         for (const std::string key : {"HF=", "F=H", "= H", "HF=HF"}) {
             for (int trial = 0; trial < 40; ++trial) {
                 const long start = static_cast<long>(random() % (length + 1));
@@ -234,68 +221,13 @@ TEST(TextSearch, AgreesWithWholeTextReferenceAcrossReadBoundaries) {
 
 TEST(TextSearch, LongRunOfBlanksInsideAKeywordIsPassedOver) {
     std::string text = "xx H" + std::string(200000, ' ') + "\n F=-9.5";
-    ScanFile f(text);
+    support::ScanFile f(text);
     ASSERT_TRUE(file_find_ignore_linux(f.in, "HF=", 1, std::ios::beg));
     double v = 0;
     ASSERT_TRUE(read_number_ignore(f.in, v));
     EXPECT_DOUBLE_EQ(v, -9.5);
     ASSERT_TRUE(file_find_ignore_linux(f.in, "HF=", -1, std::ios::end));
     EXPECT_EQ(position(f.in), static_cast<std::streamoff>(text.size() - 4));
-}
-
-TEST(NumberReading, NumbersBrokenByWrapsReadWhole) {
-    struct Case {
-        const char* text;
-        double value;
-        int next;  // character the stream is left on, or EOF
-    };
-    const Case cases[] = {
-        {"-152.\n 91\\", -152.91, '\\'},
-        {"  \n  -12.50,3", -12.5, ','},
-        {"1 2", 12, EOF},
-        {"1.5D-03", 1.5, 'D'},
-        {"-\\", 0, '\\'},
-        {"+7.", 7, EOF},
-        {".25", 0.25, EOF},
-    };
-    for (const Case& c : cases) {
-        ScanFile f(c.text);
-        double v = -1;
-        ASSERT_TRUE(read_number_ignore(f.in, v)) << c.text;
-        EXPECT_DOUBLE_EQ(v, c.value) << c.text;
-        EXPECT_EQ(f.in.peek(), c.next) << c.text;
-    }
-}
-
-TEST(NumberReading, TextThatIsNoNumberLeavesValueAndStream) {
-    for (const char* text : {"Dipole", "  \n x1", ""}) {
-        ScanFile f(text);
-        double v = 42;
-        EXPECT_FALSE(read_number_ignore(f.in, v)) << text;
-        EXPECT_EQ(v, 42);
-    }
-    ScanFile f("  abc");
-    double v = 0;
-    EXPECT_FALSE(read_number_ignore(f.in, v));
-    EXPECT_EQ(f.in.peek(), 'a');
-}
-
-TEST(ElementClasses, OneLetterSymbolsMapBothWays) {
-    EXPECT_EQ(index('V'), 13);
-    EXPECT_EQ(name(13), 'V');
-    EXPECT_EQ(index('H'), 1);
-    EXPECT_EQ(index('O'), 4);
-    EXPECT_EQ(index('c'), 0);
-    EXPECT_EQ(index('\0'), 0);
-    EXPECT_EQ(index('X'), 0);
-    for (int k = 1; k <= 14; ++k) EXPECT_EQ(index(name(k)), k);
-    EXPECT_EQ(name(0), '\0');
-    EXPECT_EQ(name(15), '\0');
-    EXPECT_EQ(name(-1), '\0');
-    EXPECT_TRUE(is_figure('0'));
-    EXPECT_TRUE(is_figure('9'));
-    EXPECT_FALSE(is_figure('.'));
-    EXPECT_FALSE(is_figure('a'));
 }
 
 // The archive of every real output file, read the way the result reader reads it, against

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "COutFile.h"
+#include "ConformerSupport.h"
+#include "TestSupport.h"
+
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+const int ETHANOL_ATOMS = 9;
+
+COutSort result(const std::string& name, double energy, double dipole,
+                const std::vector<support::Atom>& atoms) {
+    COutSort r;
+    r.name = name;
+    r.energy = energy;
+    r.dipole = dipole;
+    r.conformer = support::conformer_of(atoms);
+    return r;
+}
+
+// Writes an output file for ethanol into dir.
+void write_output(const support::TempDir& dir, const std::string& name,
+                  support::GaussianOutput output) {
+    if (output.steps.empty()) output.steps = {support::ethanol()};
+    dir.write(name, support::gaussian_output(output));
+}
+
+}  // namespace
+
+TEST(ResultRecord, ReadsArchiveEnergyDipoleAndFinalGeometry) {
+    support::TempDir dir;
+    support::GaussianOutput output;
+    output.steps = {support::turned(support::ethanol(), 0.3), support::ethanol()};
+    output.energy = "-154.9876543";
+    output.dipole = "1.,2.,-2.";
+    write_output(dir, "a.log", output);
+
+    COutSort r;
+    ASSERT_TRUE(r.get_info(dir.file("a.log"), ETHANOL_ATOMS));
+    EXPECT_EQ(r.name, dir.file("a.log"));
+    EXPECT_DOUBLE_EQ(r.energy, -154.9876543);
+    EXPECT_DOUBLE_EQ(r.dipole, 3.0);
+    EXPECT_EQ(r.conformer.get_element(3).get_symbol(), "O");
+    EXPECT_NEAR(r.conformer.get_vector(1).x, -1.1685, 1e-9);
+}
+
+TEST(ResultRecord, ValuesBrokenByArchiveWrapsReadWhole) {
+    support::TempDir dir;
+    // The archive's last energy wins; the dipole is the first one after it, broken
+    // over a CR LF line end.
+    const std::string archive =
+        " 1\\1\\GINC\\FOpt\\HF=-1.0\\\\@\n"
+        " 1\\1\\GINC\\FOpt\\RB3LYP\\State=1-A\\HF=-152.\r\n"
+        " 91\\RMSD=1e-9\\Dipole=1.00\r\n 93782,0.,0.\\PG=C01\\\\@\r\n";
+    support::GaussianOutput output;
+    output.steps = {support::ethanol()};
+    output.archive = false;
+    dir.write("w.log", support::gaussian_output(output) + archive);
+    COutSort r;
+    ASSERT_TRUE(r.get_info(dir.file("w.log"), ETHANOL_ATOMS));
+    EXPECT_DOUBLE_EQ(r.energy, -152.91);
+    EXPECT_DOUBLE_EQ(r.dipole, 1.0093782);
+}
+
+TEST(ResultRecord, IncompleteOutputsAreRejectedAndCleared) {
+    support::TempDir dir;
+    support::GaussianOutput killed;  // decoys "IROHF=0." and "Dipole        =" only
+    killed.archive = false;
+    write_output(dir, "killed.log", killed);
+    // A relaxed scan lists its energies after "HF=" and gives no dipole after them.
+    dir.write("scan.log", support::gaussian_output({{support::ethanol()}, "", "", false, false}) +
+                              " 1\\1\\GINC\\Scan\\HF=-154.98,-154.97,-154.96\\RMSD=1e-9\\\\@\n");
+    write_output(dir, "short.log", {});
+    support::GaussianOutput crlf;
+    crlf.crlf = true;
+    write_output(dir, "windows.log", crlf);
+
+    for (const char* file : {"killed.log", "scan.log"}) {
+        COutSort r = result("old", -1, 1, support::ethanol());
+        EXPECT_FALSE(r.get_info(dir.file(file), ETHANOL_ATOMS)) << file;
+        EXPECT_EQ(r.name, "") << file;
+        EXPECT_EQ(r.energy, 0.0) << file;
+        EXPECT_EQ(r.conformer.get_size(), 0) << file;
+    }
+    COutSort r;
+    EXPECT_FALSE(r.get_info(dir.file("short.log"), 10));  // table of 9 atoms, 10 expected
+    EXPECT_TRUE(r.get_info(dir.file("windows.log"), ETHANOL_ATOMS));
+
+    COutSort untouched = result("keep", -2, 0.5, support::ethanol());
+    EXPECT_FALSE(untouched.get_info(dir.file("missing.log"), ETHANOL_ATOMS));
+    EXPECT_EQ(untouched.name, "keep");
+}
+
+TEST(ResultRecord, LineFormHasTwelveSignificantDigits) {
+    std::ostringstream out;
+    COutSort r;
+    r.name = "a.out";
+    r.energy = -1;
+    r.dipole = 0.5;
+    r.group = 2;
+    out << r;
+    r.energy = -382.1234567891234;
+    r.dipole = std::sqrt(2.0);
+    out << r;
+    EXPECT_EQ(out.str(), "a.out\t-1\t0.5\t2\na.out\t-382.123456789\t1.41421356237\t2\n");
+}
+
+TEST(ResultRecord, DistanceDescriptorsCompareWithinTolerance) {
+    COutSort a = result("a", 0, 0, support::ethanol());
+    a.calc_D(1);
+    EXPECT_EQ(a.class_count, 4);
+    EXPECT_EQ(a.D[3], 0.0);  // no nitrogen
+    // Mean squared distance of the two carbons from carbon 1: (0 + 1.5302^2) / 2.
+    const double cc = CVECTOR(-1.1685, -0.3884, 0).distance(CVECTOR(0.0142, 0.5560, 0));
+    EXPECT_NEAR(a.D[2], cc * cc / 2, 1e-12);
+
+    COutSort b = a;
+    b.D[4] = a.D[4] + 0.25;
+    EXPECT_TRUE(a.equal_D(b, 0.25));
+    b.D[4] = a.D[4] + 0.3;
+    EXPECT_FALSE(a.equal_D(b, 0.25));
+}
+
+TEST(RealOutputs, ConformerEnergiesAndDipolesDespiteCrlfLineEnds) {
+    SKIP_WITHOUT_REAL_OUTPUTS();
+    const auto dir = support::real_outputs_dir();
+    struct Expected {
+        const char* file;
+        double energy;
+        double dipole;
+    };
+    auto length = [](double x, double y, double z) { return std::sqrt(x * x + y * y + z * z); };
+    const Expected files[] = {
+        {"aminox_cat_conf212_S.log", -517.8751652, length(-0.8475931, -0.507613, -0.486173)},
+        {"aminox_cat_conf65_S.log", -517.8771606, length(1.0093782, -1.9083263, 0.6465899)},
+        {"aminox_cat_conf280_R.log", -517.8773084, length(1.4516375, -1.4195957, -1.5205731)},
+    };
+    for (const Expected& e : files) {
+        COutSort r;
+        ASSERT_TRUE(r.get_info((dir / e.file).string(), 24)) << e.file;
+        EXPECT_DOUBLE_EQ(r.energy, e.energy) << e.file;
+        EXPECT_NEAR(r.dipole, e.dipole, 1e-12) << e.file;
+    }
+    for (const char* file : {"g16_dvb_un_sp.log", "g16_dvb_scan_relaxed.log"}) {
+        COutSort r;
+        EXPECT_FALSE(r.get_info((dir / file).string(), 20)) << file;
+    }
+    // The same job cut before its archive block.
+    const std::string text = support::read_file(dir / "g09_dvb_gopt.out");
+    support::TempDir tmp;
+    tmp.write("cut.out", text.substr(0, text.find(" 1\\1\\")));
+    COutSort r;
+    EXPECT_TRUE(r.get_info((dir / "g09_dvb_gopt.out").string(), 20));
+    EXPECT_FALSE(r.get_info(tmp.file("cut.out"), 20));
+}
