@@ -1,5 +1,5 @@
-// One molecular geometry (elements and Cartesian coordinates) with its files, and the
-// test of whether two geometries are the same conformer.
+// One molecular geometry (elements and Cartesian coordinates) with its files, the test
+// of whether two geometries are the same conformer, and its bonding rules.
 #pragma once
 
 #include "CConformer/bonds.h"
@@ -80,6 +80,17 @@ public:
     // corresponds to atom i, or <= 0) pairs; k and equiv are atoms of other.
     bool match(const CBasicConformer& other, const int* map, double tol, int k, const int* equiv,
                IdentityRule rule = IdentityRule::superposition) const;
+
+    // Whether atoms i and j are a pair of the bond list, in either order. Throws the int i
+    // when there is no bond list; the indices are not checked against the size.
+    bool bebonding(int i, int j) const;
+    // Whether the distance of atoms i and j (1-based) agrees with their bonded state: at
+    // most the bonding distance of their elements when bonded, beyond it when not. A
+    // failing pair is reported on standard output. Throws the int index outside 1..size.
+    bool legit_bonding(int i, int j) const;
+    // Whether every pair of atoms passes legit_bonding; stops at, and reports, the first
+    // pair that does not.
+    bool islegit() const;
 
     friend std::ostream& operator<<(std::ostream& out, const CBasicConformer& conformer);
 
