@@ -1,6 +1,7 @@
 // One molecular geometry (elements and Cartesian coordinates) with its files: xyz
 // geometry, Gaussian input, bond list, and the final geometry of a Gaussian output file;
-// and the test of whether two geometries are the same conformer.
+// the test of whether two geometries are the same conformer; the check of bond lengths
+// against the bond list; local edits and the joining of two fragments.
 #pragma once
 
 #include "CConformer/basic_conformer.h"

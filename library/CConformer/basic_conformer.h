@@ -1,5 +1,5 @@
-// One molecular geometry (elements and Cartesian coordinates) with its files, and the
-// test of whether two geometries are the same conformer.
+// One molecular geometry (elements and Cartesian coordinates) with its files, the test
+// of whether two geometries are the same conformer, its bonding rules and its edits.
 #pragma once
 
 #include "CConformer/bonds.h"
@@ -80,6 +80,38 @@ public:
     // corresponds to atom i, or <= 0) pairs; k and equiv are atoms of other.
     bool match(const CBasicConformer& other, const int* map, double tol, int k, const int* equiv,
                IdentityRule rule = IdentityRule::superposition) const;
+
+    // Whether atoms i and j are a pair of the bond list, in either order. Throws the int i
+    // when there is no bond list; the indices are not checked against the size.
+    bool bebonding(int i, int j) const;
+    // Whether the distance of atoms i and j (1-based) agrees with their bonded state: at
+    // most the bonding distance of their elements when bonded, beyond it when not. A
+    // failing pair is reported on standard output. Throws the int index outside 1..size.
+    bool legit_bonding(int i, int j) const;
+    // Whether every pair of atoms passes legit_bonding; stops at, and reports, the first
+    // pair that does not.
+    bool islegit() const;
+
+    // Turns the atoms list[1..list[0]] by angle (radians, right-handed) about the line
+    // from atom i to atom j. Throws the int index outside 1..size, or the angle when
+    // atoms i and j coincide; the atoms are then left where they were.
+    void part_rotate(int i, int j, double angle, const int* list);
+    // Moves the molecule so that atom i is at the origin, atom j on the positive z axis
+    // and atom k in the x-z half-plane with positive x. Throws the int 0 for no atoms, the
+    // int index outside 1..size, or a double when j or k falls on the z axis; the atoms
+    // are then left where they were.
+    void adjust_xyz(int i, int j, int k);
+    // Mirrors the molecule in the plane through atoms i, j and k. Throws the int 0 for no
+    // atoms or for collinear i, j, k, and the int index outside 1..size.
+    void reflect(int i, int j, int k);
+    // A new molecule: this fragment joined to other, atom p2 of this laid on atom q2 of
+    // other with the bond p2-p3 along the bisector of q3-q2-q4 and p1 anti to q1 about it.
+    // When q4 is hydrogen, p2, q3 and q4 are left out; when q4 is carbon, p2, p3 and q3.
+    // Throws the int index outside 1..size, the int atom count when the joined molecule
+    // would exceed MAX_CONFORMER_SIZE, the int q4 when q4 is neither H nor C, and a double
+    // on a degenerate junction (coinciding or collinear atoms). Neither fragment changes.
+    CBasicConformer combine(const CBasicConformer& other, int p1, int p2, int p3, int q1, int q2,
+                            int q3, int q4) const;
 
     friend std::ostream& operator<<(std::ostream& out, const CBasicConformer& conformer);
 

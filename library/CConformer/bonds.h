@@ -1,7 +1,9 @@
 // A bond between two atoms of a conformer.
 #pragma once
 
-// One bond between two atoms (1-based indices).
+// One bond between two atoms (1-based indices), kept in the order given. In a
+// conformer's bond list entry 0 is no bond: its atom1 holds the number of bonds, and
+// every bond after it is stored with atom1 < atom2.
 class CBonds {
 public:
     int atom1;
