@@ -18,37 +18,6 @@ double radian(double degrees) { return degrees * PI / 180; }
 
 double degree(double radians) { return radians * 180 / PI; }
 
-CVECTOR::CVECTOR(double x, double y, double z) : x(x), y(y), z(z) {}
-
-CVECTOR CVECTOR::operator+() const { return *this; }
-
-CVECTOR CVECTOR::operator-() const { return CVECTOR(-x, -y, -z); }
-
-CVECTOR CVECTOR::operator+(const CVECTOR& v) const { return CVECTOR(x + v.x, y + v.y, z + v.z); }
-
-CVECTOR CVECTOR::operator-(const CVECTOR& v) const { return CVECTOR(x - v.x, y - v.y, z - v.z); }
-
-CVECTOR CVECTOR::operator*(double s) const { return CVECTOR(x * s, y * s, z * s); }
-
-CVECTOR CVECTOR::operator/(double s) const { return CVECTOR(x / s, y / s, z / s); }
-
-CVECTOR operator*(double s, const CVECTOR& v) { return v * s; }
-
-CVECTOR CVECTOR::operator%(const CVECTOR& v) const {
-    return CVECTOR(y * v.z - v.y * z, z * v.x - v.z * x, x * v.y - v.x * y);
-}
-
-double CVECTOR::operator*(const CVECTOR& v) const { return x * v.x + y * v.y + z * v.z; }
-
-double CVECTOR::operator/(const CVECTOR& v) const { return *this * v; }
-
-bool CVECTOR::operator==(const CVECTOR& v) const {
-    return std::fabs(x - v.x) < DOUBLE_PRECISION && std::fabs(y - v.y) < DOUBLE_PRECISION &&
-           std::fabs(z - v.z) < DOUBLE_PRECISION;
-}
-
-bool CVECTOR::operator!=(const CVECTOR& v) const { return !(*this == v); }
-
 bool CVECTOR::operator<(const CVECTOR& v) const {
     return v.module() - module() >= DOUBLE_PRECISION;
 }
@@ -57,18 +26,12 @@ bool CVECTOR::operator>(const CVECTOR& v) const {
     return module() - v.module() >= DOUBLE_PRECISION;
 }
 
-double CVECTOR::square() const { return x * x + y * y + z * z; }
-
-double CVECTOR::module() const { return std::sqrt(square()); }
-
 CVECTOR CVECTOR::normal() const {
     const double length = module();
     // Written as a negated test so that a NaN length is refused as well.
     if (!(length >= DOUBLE_PRECISION)) throw length;
     return *this / length;
 }
-
-double CVECTOR::distance(const CVECTOR& p) const { return (p - *this).module(); }
 
 double CVECTOR::angle(const CVECTOR& v) const {
     const double d = *this * v;

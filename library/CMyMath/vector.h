@@ -2,6 +2,7 @@
 // coordinates (angles, signed dihedrals, fourth-point placement) and rotations.
 #pragma once
 
+#include <cmath>
 #include <iosfwd>
 
 const double PI = 3.141592653589793;
@@ -71,7 +72,49 @@ public:
                       double angle, double dihedral);
 };
 
-CVECTOR operator*(double s, const CVECTOR& v);
+// The arithmetic of every geometric construction is defined here, so that loops over
+// many points (whole-set moves, torsion steps) compile to straight-line code.
+inline CVECTOR::CVECTOR(double x, double y, double z) : x(x), y(y), z(z) {}
+
+inline CVECTOR CVECTOR::operator+() const { return *this; }
+
+inline CVECTOR CVECTOR::operator-() const { return CVECTOR(-x, -y, -z); }
+
+inline CVECTOR CVECTOR::operator+(const CVECTOR& v) const {
+    return CVECTOR(x + v.x, y + v.y, z + v.z);
+}
+
+inline CVECTOR CVECTOR::operator-(const CVECTOR& v) const {
+    return CVECTOR(x - v.x, y - v.y, z - v.z);
+}
+
+inline CVECTOR CVECTOR::operator*(double s) const { return CVECTOR(x * s, y * s, z * s); }
+
+inline CVECTOR CVECTOR::operator/(double s) const { return CVECTOR(x / s, y / s, z / s); }
+
+inline CVECTOR operator*(double s, const CVECTOR& v) { return v * s; }
+
+inline CVECTOR CVECTOR::operator%(const CVECTOR& v) const {
+    return CVECTOR(y * v.z - v.y * z, z * v.x - v.z * x, x * v.y - v.x * y);
+}
+
+inline double CVECTOR::operator*(const CVECTOR& v) const { return x * v.x + y * v.y + z * v.z; }
+
+inline double CVECTOR::operator/(const CVECTOR& v) const { return *this * v; }
+
+inline bool CVECTOR::operator==(const CVECTOR& v) const {
+    return std::fabs(x - v.x) < DOUBLE_PRECISION && std::fabs(y - v.y) < DOUBLE_PRECISION &&
+           std::fabs(z - v.z) < DOUBLE_PRECISION;
+}
+
+inline bool CVECTOR::operator!=(const CVECTOR& v) const { return !(*this == v); }
+
+inline double CVECTOR::square() const { return x * x + y * y + z * z; }
+
+inline double CVECTOR::module() const { return std::sqrt(square()); }
+
+inline double CVECTOR::distance(const CVECTOR& p) const { return (p - *this).module(); }
+
 // Writes "x y z" with 15 significant digits; the precision stays set on the stream.
 std::ostream& operator<<(std::ostream& out, const CVECTOR& v);
 std::istream& operator>>(std::istream& in, CVECTOR& v);
