@@ -8,58 +8,23 @@
 
 #include "COutFile.h"
 #include "ConformerSupport.h"
+#include "RankingSupport.h"
 #include "TestSupport.h"
 
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
-namespace {
-
-const int ETHANOL_ATOMS = 9;
-
-COutSort result(const std::string& name, double energy, double dipole,
-                const std::vector<support::Atom>& atoms) {
-    COutSort r;
-    r.name = name;
-    r.energy = energy;
-    r.dipole = dipole;
-    r.conformer = support::conformer_of(atoms);
-    return r;
-}
-
-COutSortList list_of(const std::vector<COutSort>& results) {
-    COutSortList list(ETHANOL_ATOMS, static_cast<int>(results.size()));
-    for (std::size_t i = 0; i < results.size(); ++i) list[static_cast<int>(i) + 1] = results[i];
-    return list;
-}
-
-std::string names_and_groups(const COutSortList& list) {
-    std::string text;
-    for (int i = 1; i <= list.get_count(); ++i)
-        text += list[i].name + ":" + std::to_string(list[i].group) + " ";
-    return text;
-}
-
-// Writes an output file for ethanol into dir.
-void write_output(const support::TempDir& dir, const std::string& name,
-                  support::GaussianOutput output) {
-    if (output.steps.empty()) output.steps = {support::ethanol()};
-    dir.write(name, support::gaussian_output(output));
-}
-
-}  // namespace
-
 TEST(ResultList, OutputListSkipsUnreadableFilesAndNamesThem) {
     support::TempDir dir;
     support::ScopedChdir here(dir.path());
-    write_output(dir, "a.log", {});
+    support::write_output(dir, "a.log", {});
     support::GaussianOutput killed;
     killed.archive = false;
-    write_output(dir, "b.log", killed);
-    write_output(dir, "c.log", {});
+    support::write_output(dir, "b.log", killed);
+    support::write_output(dir, "c.log", {});
     dir.write("list.txt", "a.log\nb.log  extra words\n\nmissing.log\nc.log\n\n\n");
 
-    COutSortList list(ETHANOL_ATOMS);
+    COutSortList list(support::ETHANOL_ATOMS);
     CaptureStdout();
     ASSERT_TRUE(list.read_filelist("list.txt"));
     // The blank lines at the end echo one empty name, then the list ends.
@@ -92,9 +57,9 @@ TEST(ResultList, CollectionRecordsAreReadAndBadOnesLeftOut) {
                                         record(3, "c.log", "-154.85", "0 3 4", 9) +
                                         record(1, "d.log", "x", "0 0 1", 9) + last);
 
-    COutSortList list(ETHANOL_ATOMS);
+    COutSortList list(support::ETHANOL_ATOMS);
     CaptureStdout();
-    ASSERT_TRUE(list.read_collectf(dir.file("all_collection.txt"), ETHANOL_ATOMS));
+    ASSERT_TRUE(list.read_collectf(dir.file("all_collection.txt"), support::ETHANOL_ATOMS));
     EXPECT_EQ(GetCapturedStdout(), "cannot read record: NAME_2\ncannot read record: NAME_1\n");
     ASSERT_EQ(list.get_count(), 3);
     EXPECT_EQ(list[1].name, "a.log");
@@ -108,9 +73,9 @@ TEST(ResultList, CollectionRecordsAreReadAndBadOnesLeftOut) {
     EXPECT_EQ(list[3].group, 0);
 
     dir.write("no_labels.txt", "just text\n");
-    EXPECT_FALSE(list.read_collectf(dir.file("no_labels.txt"), ETHANOL_ATOMS));
+    EXPECT_FALSE(list.read_collectf(dir.file("no_labels.txt"), support::ETHANOL_ATOMS));
     CaptureStdout();
-    EXPECT_FALSE(list.read_collectf(dir.file("absent.txt"), ETHANOL_ATOMS));
+    EXPECT_FALSE(list.read_collectf(dir.file("absent.txt"), support::ETHANOL_ATOMS));
     EXPECT_EQ(GetCapturedStdout(), "cannot open file : " + dir.file("absent.txt") + "\n");
 }
 
@@ -120,17 +85,17 @@ TEST(ResultList, ResultFilesRoundTripAndUniqueTakesEachGroupHead) {
     std::vector<COutSort> results;
     const int groups[] = {1, 1, 2, 3, 3};
     for (int i = 0; i < 5; ++i) {
-        results.push_back(result("r" + std::to_string(i + 1) + ".log", -10.5 + 0.125 * i, 0.25 * i,
-                                 support::ethanol()));
+        results.push_back(support::result("r" + std::to_string(i + 1) + ".log", -10.5 + 0.125 * i,
+                                          0.25 * i, support::ethanol()));
         results.back().group = groups[i];
     }
-    const COutSortList list = list_of(results);
+    const COutSortList list = support::list_of(results);
     list.out_all("all_list2.txt");
     ASSERT_TRUE(list.out_unique("unique_list2.txt"));
     EXPECT_EQ(dir.read("unique_list2.txt"),
               "r1.log\t-10.5\t0\t1\nr3.log\t-10.25\t0.5\t2\nr4.log\t-10.125\t0.75\t3\n");
 
-    COutSortList back(ETHANOL_ATOMS);
+    COutSortList back(support::ETHANOL_ATOMS);
     ASSERT_TRUE(back.read_energylist("all_list2.txt"));
     ASSERT_EQ(back.get_count(), 5);
     EXPECT_EQ(back[5].name, "r5.log");
@@ -148,11 +113,11 @@ TEST(ResultList, ResultFilesRoundTripAndUniqueTakesEachGroupHead) {
 }
 
 TEST(ResultList, JoiningListsNeedsEqualAtomCounts) {
-    const auto a =
-        list_of({result("a", 1, 0, support::ethanol()), result("b", 2, 0, support::ethanol())});
-    const auto b = list_of({result("c", 3, 0, support::ethanol())});
+    const auto a = support::list_of({support::result("a", 1, 0, support::ethanol()),
+                                     support::result("b", 2, 0, support::ethanol())});
+    const auto b = support::list_of({support::result("c", 3, 0, support::ethanol())});
     COutSortList sum = a + b;
-    EXPECT_EQ(names_and_groups(sum), "a:0 b:0 c:0 ");
+    EXPECT_EQ(support::names_and_groups(sum), "a:0 b:0 c:0 ");
     sum += a;
     EXPECT_EQ(sum.get_count(), 5);
 
@@ -162,7 +127,7 @@ TEST(ResultList, JoiningListsNeedsEqualAtomCounts) {
         sum += other;
         ADD_FAILURE() << "no throw";
     } catch (int confsize) {
-        EXPECT_EQ(confsize, ETHANOL_ATOMS);
+        EXPECT_EQ(confsize, support::ETHANOL_ATOMS);
     }
     EXPECT_EQ(GetCapturedStdout(), "Error for adding different conformer!\n");
     EXPECT_EQ(sum.get_count(), 5);

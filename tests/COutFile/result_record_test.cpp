@@ -8,33 +8,11 @@
 
 #include "COutFile.h"
 #include "ConformerSupport.h"
+#include "RankingSupport.h"
 #include "TestSupport.h"
 
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
-
-namespace {
-
-const int ETHANOL_ATOMS = 9;
-
-COutSort result(const std::string& name, double energy, double dipole,
-                const std::vector<support::Atom>& atoms) {
-    COutSort r;
-    r.name = name;
-    r.energy = energy;
-    r.dipole = dipole;
-    r.conformer = support::conformer_of(atoms);
-    return r;
-}
-
-// Writes an output file for ethanol into dir.
-void write_output(const support::TempDir& dir, const std::string& name,
-                  support::GaussianOutput output) {
-    if (output.steps.empty()) output.steps = {support::ethanol()};
-    dir.write(name, support::gaussian_output(output));
-}
-
-}  // namespace
 
 TEST(ResultRecord, ReadsArchiveEnergyDipoleAndFinalGeometry) {
     support::TempDir dir;
@@ -42,10 +20,10 @@ TEST(ResultRecord, ReadsArchiveEnergyDipoleAndFinalGeometry) {
     output.steps = {support::turned(support::ethanol(), 0.3), support::ethanol()};
     output.energy = "-154.9876543";
     output.dipole = "1.,2.,-2.";
-    write_output(dir, "a.log", output);
+    support::write_output(dir, "a.log", output);
 
     COutSort r;
-    ASSERT_TRUE(r.get_info(dir.file("a.log"), ETHANOL_ATOMS));
+    ASSERT_TRUE(r.get_info(dir.file("a.log"), support::ETHANOL_ATOMS));
     EXPECT_EQ(r.name, dir.file("a.log"));
     EXPECT_DOUBLE_EQ(r.energy, -154.9876543);
     EXPECT_DOUBLE_EQ(r.dipole, 3.0);
@@ -66,7 +44,7 @@ TEST(ResultRecord, ValuesBrokenByArchiveWrapsReadWhole) {
     output.archive = false;
     dir.write("w.log", support::gaussian_output(output) + archive);
     COutSort r;
-    ASSERT_TRUE(r.get_info(dir.file("w.log"), ETHANOL_ATOMS));
+    ASSERT_TRUE(r.get_info(dir.file("w.log"), support::ETHANOL_ATOMS));
     EXPECT_DOUBLE_EQ(r.energy, -152.91);
     EXPECT_DOUBLE_EQ(r.dipole, 1.0093782);
 }
@@ -75,28 +53,28 @@ TEST(ResultRecord, IncompleteOutputsAreRejectedAndCleared) {
     support::TempDir dir;
     support::GaussianOutput killed;  // decoys "IROHF=0." and "Dipole        =" only
     killed.archive = false;
-    write_output(dir, "killed.log", killed);
+    support::write_output(dir, "killed.log", killed);
     // A relaxed scan lists its energies after "HF=" and gives no dipole after them.
     dir.write("scan.log", support::gaussian_output({{support::ethanol()}, "", "", false, false}) +
                               " 1\\1\\GINC\\Scan\\HF=-154.98,-154.97,-154.96\\RMSD=1e-9\\\\@\n");
-    write_output(dir, "short.log", {});
+    support::write_output(dir, "short.log", {});
     support::GaussianOutput crlf;
     crlf.crlf = true;
-    write_output(dir, "windows.log", crlf);
+    support::write_output(dir, "windows.log", crlf);
 
     for (const char* file : {"killed.log", "scan.log"}) {
-        COutSort r = result("old", -1, 1, support::ethanol());
-        EXPECT_FALSE(r.get_info(dir.file(file), ETHANOL_ATOMS)) << file;
+        COutSort r = support::result("old", -1, 1, support::ethanol());
+        EXPECT_FALSE(r.get_info(dir.file(file), support::ETHANOL_ATOMS)) << file;
         EXPECT_EQ(r.name, "") << file;
         EXPECT_EQ(r.energy, 0.0) << file;
         EXPECT_EQ(r.conformer.get_size(), 0) << file;
     }
     COutSort r;
     EXPECT_FALSE(r.get_info(dir.file("short.log"), 10));  // table of 9 atoms, 10 expected
-    EXPECT_TRUE(r.get_info(dir.file("windows.log"), ETHANOL_ATOMS));
+    EXPECT_TRUE(r.get_info(dir.file("windows.log"), support::ETHANOL_ATOMS));
 
-    COutSort untouched = result("keep", -2, 0.5, support::ethanol());
-    EXPECT_FALSE(untouched.get_info(dir.file("missing.log"), ETHANOL_ATOMS));
+    COutSort untouched = support::result("keep", -2, 0.5, support::ethanol());
+    EXPECT_FALSE(untouched.get_info(dir.file("missing.log"), support::ETHANOL_ATOMS));
     EXPECT_EQ(untouched.name, "keep");
 }
 
@@ -115,7 +93,7 @@ TEST(ResultRecord, LineFormHasTwelveSignificantDigits) {
 }
 
 TEST(ResultRecord, DistanceDescriptorsCompareWithinTolerance) {
-    COutSort a = result("a", 0, 0, support::ethanol());
+    COutSort a = support::result("a", 0, 0, support::ethanol());
     a.calc_D(1);
     EXPECT_EQ(a.class_count, 4);
     EXPECT_EQ(a.D[3], 0.0);  // no nitrogen

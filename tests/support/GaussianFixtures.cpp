@@ -215,6 +215,12 @@ std::vector<Atom> ethanol() {
         {1, -2.1024, 0.1754, 0.0},  {1, -1.1372, -1.0317, 0.8847}, {1, -1.1372, -1.0317, -0.8847}};
 }
 
+std::vector<Atom> gauche_ethanol() {
+    auto atoms = ethanol();
+    atoms[3] = {1, 1.5840, -0.4390, 0.8560};
+    return atoms;
+}
+
 std::vector<Atom> turned(std::vector<Atom> atoms, double angle) {
     // Rodrigues' rotation about the unit axis (2, -1, 2) / 3, then a shift.
     const double n[3] = {2.0 / 3, -1.0 / 3, 2.0 / 3};

@@ -49,6 +49,8 @@ std::vector<Atom> ethanol();
 // Hexanoic acid, C6H12O2 (20 atoms): the carbon chain as a zigzag in the xy plane, the
 // carboxyl oxygens (atoms 7, 8) at its end, then the hydrogens.
 std::vector<Atom> hexanoic_acid();
+// Ethanol with its OH turned from anti to gauche: another conformer.
+std::vector<Atom> gauche_ethanol();
 // Every atom turned about an oblique axis by angle (radians) and shifted.
 std::vector<Atom> turned(std::vector<Atom> atoms, double angle);
 

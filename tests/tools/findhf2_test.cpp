@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "RankingSupport.h"
 #include "TestSupport.h"
 
 namespace {
@@ -32,12 +33,6 @@ protected:
     }
 };
 
-std::vector<Atom> gauche_ethanol() {
-    auto atoms = support::ethanol();
-    atoms[3] = {1, 1.5840, -0.4390, 0.8560};
-    return atoms;
-}
-
 std::vector<Atom> methyl_swapped(std::vector<Atom> atoms) {
     std::swap(atoms[7], atoms[8]);
     return atoms;
@@ -49,7 +44,7 @@ TEST_F(SortOutputs, RanksGroupsAndListsUnreadableOutputs) {
     const auto anti = support::ethanol();
     output("c.log", "-154.9876500", "0.3,0.4,0.", support::turned(anti, 2.1));
     output("a.log", "-154.9876543", "0.,0.3,0.4", anti);
-    output("b.log", "-154.9870000", "0.1,0.2,0.2", gauche_ethanol());
+    output("b.log", "-154.9870000", "0.1,0.2,0.2", support::gauche_ethanol());
     output("killed.log", "-154.99", "0.1,0.2,0.2", anti, false);
     dir.write("list.txt", "c.log\nkilled.log\na.log\nmissing.log\nb.log\n");
 
