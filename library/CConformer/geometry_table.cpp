@@ -1,10 +1,10 @@
 #include "CConformer/basic_conformer.h"
 
-#include <algorithm>
-#include <charconv>
+#include <cctype>
 #include <fstream>
+#include <locale>
+#include <sstream>
 #include <string>
-#include <type_traits>
 
 #include "detail/text_io.h"
 #include "myfile.h"
@@ -13,21 +13,50 @@ using detail::skip_line;
 
 namespace {
 
-const char* const STANDARD_ORIENTATION = "Standard orientation:";
-
-// Lines between "Standard orientation:" and the first atom row of the table:
-// the rest of the title line, a dashed rule, two heading lines, a second dashed rule.
+// Lines between the title of an orientation table and its first atom row: the rest of
+// the title line, a dashed rule, two heading lines, a second dashed rule.
+//                          Standard orientation:
+//  ---------------------------------------------------------------------
+//  Center     Atomic      Atomic             Coordinates (Angstroms)
+//  Number     Number       Type             X           Y           Z
+//  ---------------------------------------------------------------------
 const int ORIENTATION_HEAD_LINES = 5;
+
+// One atom row: "      1          6           0        0.269481    1.410087    0.000000",
+// centre number, atomic number, atomic type, then x, y, z in angstrom.
+struct Row {
+    int centre = 0;
+    int atomic_number = 0;
+    int atomic_type = 0;
+    CVECTOR position;
+};
+
+// The reference reading of a row: three ints and three doubles as formatted extraction
+// reads them in the classic locale (signs, exponents and underflow taken; no nan, inf or
+// hexadecimal forms; numbers need not be parted by blanks: "-1000.123456-200.123456"
+// are two), then nothing but white space before the line end.
+bool read_row_exactly(const std::string& text, Row& row) {
+    std::istringstream in(text);
+    in.imbue(std::locale::classic());
+    if (!(in >> row.centre >> row.atomic_number >> row.atomic_type >> row.position.x >>
+          row.position.y >> row.position.z))
+        return false;
+    in >> std::ws;
+    return in.eof();
+}
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 // Powers of ten that a double holds exactly.
 const double EXACT_POWERS_OF_TEN[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+const int MAX_PLAIN_DIGITS = 15;
 
-// A geometry row holds plain decimals such as "-1.064752": their digits, read as one
-// whole number, and a division by the power of ten of the point's place give the
+// A plain decimal such as "-1.064752" standing alone between blanks: its digits, read as
+// one whole number, and a division by the power of ten of the point's place give the
 // correctly rounded value (both are exact doubles below 10^15, and one division rounds
-// once), the value any conversion gives. Anything else (more digits, an exponent) goes
-// to from_chars.
+// once), the value strtod gives. Anything else (more digits, a sign '+', an exponent, a
+// character that is not a blank after it) is left to the reference reading.
 bool plain_decimal(const char*& p, const char* end, double& value) {
     const char* q = p;
     const bool negative = q < end && *q == '-';
@@ -37,8 +66,8 @@ bool plain_decimal(const char*& p, const char* end, double& value) {
     int decimals = -1;
     for (; q < end; ++q) {
         if (*q >= '0' && *q <= '9') {
+            if (++count > MAX_PLAIN_DIGITS) return false;
             digits = digits * 10 + (*q - '0');
-            ++count;
             if (decimals >= 0) ++decimals;
         } else if (*q == '.' && decimals < 0) {
             decimals = 0;
@@ -46,45 +75,109 @@ bool plain_decimal(const char*& p, const char* end, double& value) {
             break;
         }
     }
-    const bool exponent = q < end && (*q == 'e' || *q == 'E');
-    if (count == 0 || count > 15 || exponent) return false;
+    if (count == 0 || (q < end && !is_blank(*q))) return false;
     const double magnitude =
-        static_cast<double>(digits) / EXACT_POWERS_OF_TEN[std::max(decimals, 0)];
+        static_cast<double>(digits) / EXACT_POWERS_OF_TEN[decimals > 0 ? decimals : 0];
     value = negative ? -magnitude : magnitude;
     p = q;
     return true;
 }
 
-// Reads the next number of a geometry row, after any white space; the number ends at the
-// first character that cannot continue it, as with stream extraction.
-template <class Number>
-bool next_number(const char*& p, const char* end, Number& value) {
-    while (p < end && (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n')) ++p;
-    if constexpr (std::is_same_v<Number, double>) {
-        if (plain_decimal(p, end, value)) return true;
-    } else {
-        // Centre numbers, atomic numbers and types are a few digits.
-        int digits = 0;
-        Number whole = 0;
-        const char* q = p;
-        while (q < end && *q >= '0' && *q <= '9' && digits < 9) {
-            whole = whole * 10 + (*q - '0');
-            ++q;
-            ++digits;
-        }
-        if (digits > 0 && digits < 9 && (q == end || *q < '0' || *q > '9')) {
-            value = whole;
-            p = q;
-            return true;
-        }
+// A small unsigned whole number standing alone between blanks, as centre numbers,
+// atomic numbers and types are.
+bool plain_whole(const char*& p, const char* end, int& value) {
+    const char* q = p;
+    int whole = 0;
+    int count = 0;
+    while (q < end && *q >= '0' && *q <= '9' && count < 9) {
+        whole = whole * 10 + (*q - '0');
+        ++q;
+        ++count;
     }
-    const std::from_chars_result result = std::from_chars(p, end, value);
-    if (result.ec != std::errc()) return false;
-    p = result.ptr;
+    if (count == 0 || (q < end && !is_blank(*q))) return false;
+    value = whole;
+    p = q;
     return true;
 }
 
+void skip_blanks(const char*& p, const char* end) {
+    while (p < end && is_blank(*p)) ++p;
+}
+
+// Reads a row the fast way when every field is a plain number between blanks (the rows
+// Gaussian writes), and the reference way otherwise; both give the same values.
+bool read_row(const std::string& text, Row& row) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    bool plain = true;
+    for (int* field : {&row.centre, &row.atomic_number, &row.atomic_type}) {
+        skip_blanks(p, end);
+        plain = plain && plain_whole(p, end, *field);
+    }
+    for (double* field : {&row.position.x, &row.position.y, &row.position.z}) {
+        skip_blanks(p, end);
+        plain = plain && plain_decimal(p, end, *field);
+    }
+    skip_blanks(p, end);
+    if (plain && p == end) return true;
+    return read_row_exactly(text, row);
+}
+
+// The dashed rule that closes a table (" ------...").
+bool is_rule(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    return first != std::string::npos && text[first] == '-' &&
+           text.find_first_not_of("- \t\r", first) == std::string::npos;
+}
+
 }  // namespace
+
+GeometryTableStatus CBasicConformer::read_geometry_table(std::istream& in,
+                                                         const std::string& title) {
+    // An optimisation prints one table per step; the last is the final geometry.
+    if (!file_find_linux(in, title, -1, std::ios::end)) return {GeometryTableStatus::no_table, 0};
+    for (int line = 0; line < ORIENTATION_HEAD_LINES; ++line) skip_line(in);
+
+    // Only the atomic number names the element. Rows from Windows copies end in "\r",
+    // which is white space here.
+    int read = 0;
+    std::string text;
+    Row row;
+    GeometryTableStatus status;
+    while (read < size) {
+        if (!std::getline(in, text)) {
+            status = {GeometryTableStatus::cut_short, read};
+            break;
+        }
+        if (read_row(text, row)) {
+            ++read;
+            elements[read] = CELEMENT(row.atomic_number);
+            xyz[read] = row.position;
+            continue;
+        }
+        if (is_rule(text))
+            status = {GeometryTableStatus::other_size, read};
+        else if (in.eof())
+            status = {GeometryTableStatus::cut_short, read};
+        else
+            status = {GeometryTableStatus::damaged_row, read + 1};
+        break;
+    }
+    // After the last atom the table must close: more atom rows are another molecule, of
+    // which these atoms would be only the first part. (A file that ends right after the
+    // last row has lost its closing rule, not its atoms.)
+    if (status.outcome == GeometryTableStatus::read && std::getline(in, text) && !is_rule(text)) {
+        if (!read_row(text, row)) {
+            status = {GeometryTableStatus::damaged_row, size + 1};
+        } else {
+            int rows = size + 1;
+            while (std::getline(in, text) && read_row(text, row)) ++rows;
+            status = {GeometryTableStatus::other_size, rows};
+        }
+    }
+    if (status.outcome != GeometryTableStatus::read) reinstall(size);
+    return status;
+}
 
 bool CBasicConformer::read_xyz_inout(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
@@ -92,42 +185,7 @@ bool CBasicConformer::read_xyz_inout(const std::string& file) {
 }
 
 bool CBasicConformer::read_xyz_inout(std::istream& in) {
-    // An optimisation prints one table per step; the last is the final geometry. A job run
-    // without symmetry prints only "Input orientation:" tables, and then there is no
-    // geometry to take.
-    if (!file_find_linux(in, STANDARD_ORIENTATION, -1, std::ios::end)) return false;
-    //                          Standard orientation:
-    //  ---------------------------------------------------------------------
-    //  Center     Atomic      Atomic             Coordinates (Angstroms)
-    //  Number     Number       Type             X           Y           Z
-    //  ---------------------------------------------------------------------
-    for (int line = 0; line < ORIENTATION_HEAD_LINES; ++line) skip_line(in);
-
-    // "      1          6           0        0.269481    1.410087    0.000000":
-    // centre number, atomic number, atomic type, then x, y, z. Only the atomic number
-    // names the element. A table shorter than the molecule runs into the closing dashed
-    // rule, where the row does not parse. Rows from Windows copies end in "\r", which is
-    // white space here.
-    int read = 0;
-    std::string row;
-    while (read < size && std::getline(in, row)) {
-        const char* p = row.data();
-        const char* const end = p + row.size();
-        int centre = 0;
-        int atomic_number = 0;
-        int atomic_type = 0;
-        CVECTOR position;
-        if (!(next_number(p, end, centre) && next_number(p, end, atomic_number) &&
-              next_number(p, end, atomic_type) && next_number(p, end, position.x) &&
-              next_number(p, end, position.y) && next_number(p, end, position.z)))
-            break;
-        ++read;
-        elements[read] = CELEMENT(atomic_number);
-        xyz[read] = position;
-    }
-    if (read < size) {
-        reinstall(size);
-        return false;
-    }
-    return true;
+    // A job run without symmetry prints only "Input orientation:" tables, and then there
+    // is no geometry to take.
+    return read_geometry_table(in, STANDARD_ORIENTATION).outcome == GeometryTableStatus::read;
 }

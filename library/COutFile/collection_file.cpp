@@ -56,31 +56,51 @@ bool next_block(std::istream& in, std::string& block) {
 //      ...
 //     C   -1.234567   0.456789   0.012345   one line per atom
 //      ...                               (any text)
-bool parse_record(const std::string& block, int atoms, COutSort& record) {
+// Whether a line reads as an atom line: an element symbol and three numbers.
+bool is_atom_line(const std::string& line) {
+    std::istringstream in(line);
+    std::string symbol;
+    CVECTOR position;
+    return in >> symbol >> position.x >> position.y >> position.z &&
+           CELEMENT(symbol).get_number() != 0;
+}
+
+// The reason a record cannot be read, or "" when it was read.
+std::string parse_record(const std::string& block, int atoms, COutSort& record) {
     std::istringstream in(block);
     std::string label;
     if (!(in >> label) || label.compare(0, COLLECTION_LABEL.size(), COLLECTION_LABEL) != 0)
-        return false;
-    if (!(in >> record.name)) return false;
+        return "no " + COLLECTION_LABEL + " label";
+    if (!(in >> record.name)) return "no record name";
     skip_line(in);
     skip_line(in);
     in.ignore(3);
-    if (!(in >> record.energy)) return false;
+    if (!(in >> record.energy)) return "no energy on the line of \"HF=\"";
     skip_line(in);
     skip_line(in);
     std::string token;
     CVECTOR moment;
-    if (!(in >> token >> moment.x >> moment.y >> moment.z)) return false;
+    if (!(in >> token >> moment.x >> moment.y >> moment.z))
+        return "no dipole vector on the line of \"Dipole=\"";
     record.dipole = moment.module();
     for (int line = 0; line < 3; ++line) skip_line(in);
     record.conformer.reinstall(atoms);
     for (int j = 1; j <= atoms; ++j) {
         std::string symbol;
         CVECTOR position;
-        if (!(in >> symbol >> position.x >> position.y >> position.z)) return false;
+        if (!(in >> symbol >> position.x >> position.y >> position.z))
+            return "atom line " + std::to_string(j) + " of " + std::to_string(atoms) +
+                   " cannot be read";
         record.conformer.set_exyz(j, CELEMENT(symbol), position);
     }
-    return true;
+    // The atoms are followed by one free line before the separator; another atom line
+    // there means a molecule with more atoms, of which these would be only a part.
+    std::string next;
+    skip_line(in);
+    if (std::getline(in, next) && is_atom_line(next))
+        return "more than " + std::to_string(atoms) + " atoms: an atom line follows atom " +
+               std::to_string(atoms);
+    return "";
 }
 
 // First token of a block, to name a record that could not be read.
@@ -113,13 +133,16 @@ bool COutSortList::read_collectf(const std::string& file, int atoms) {
 
     in.clear();
     in.seekg(0);
+    left_out_list.clear();
     int read = 0;
     while (read < blocks && next_block(in, block)) {
         if (is_blank(block)) continue;
         COutSort& record = entries[read + 1];
-        if (parse_record(block, atoms, record)) {
+        const std::string reason = parse_record(block, atoms, record);
+        if (reason.empty()) {
             ++read;
         } else {
+            left_out_list.push_back({block_label(block), record.name, reason});
             record.clear();
             std::cout << MSG_BAD_RECORD << block_label(block) << std::endl;
         }

@@ -13,6 +13,13 @@ inline const std::string ERROR_FILE = "errorfile.txt";
 inline const std::string ALL_LIST_FILE = "all_list2.txt";
 inline const std::string UNIQUE_LIST_FILE = "unique_list2.txt";
 
+// An output file or collection record that gave no result, and why.
+struct LeftOut {
+    std::string label;   // collection label ("NAME_3"); empty for an output file
+    std::string name;    // output file or record name ("conf07.log"); empty when unreadable
+    std::string reason;  // what was missing or wrong, in words
+};
+
 // A 1-based list of results of one molecule (confsize atoms each). Position 0 is the
 // sort's scratch slot.
 class COutSortList {
@@ -44,6 +51,12 @@ public:
     bool read_filelist(const std::string& file);
     // Fills the list from the records of a collection file.
     bool read_collectf(const std::string& file, int confsize);
+    // What the last read_filelist or read_collectf left out, in file order, with reasons.
+    const std::vector<LeftOut>& left_out() const { return left_out_list; }
+    // False when the last read_filelist created "errorfile.txt" but could not write it
+    // whole (a full disk): the names of the unreadable files are then lost.
+    bool error_file_written() const { return error_file_complete; }
+
     // Fills names, energies and dipoles from a result file ("name energy dipole ...").
     bool read_energylist(const std::string& file);
     // Every result; throws the int count when the file cannot be created.
@@ -72,6 +85,8 @@ private:
     int confsize = 0;
     IdentityRule identity_rule = IdentityRule::superposition;
     bool progress_text = false;
+    std::vector<LeftOut> left_out_list;
+    bool error_file_complete = true;
 };
 
 std::ostream& operator<<(std::ostream& out, const COutSortList& list);

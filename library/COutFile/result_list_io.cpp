@@ -25,6 +25,7 @@ bool COutSortList::read_filelist(const std::string& file) {
 
     std::ofstream errors(ERROR_FILE, std::ios::trunc);
     if (!errors) return false;
+    left_out_list.clear();
 
     int i = 1;
     while (i <= count) {
@@ -33,12 +34,18 @@ bool COutSortList::read_filelist(const std::string& file) {
         std::cout << output << '\n';
         skip_line(list);
         if (!named) break;
-        if (entries[i].get_info(output, confsize))
+        const ResultReadStatus status = entries[i].read_info(output, confsize);
+        if (status.ok()) {
             ++i;
-        else
+        } else {
             errors << output << '\n';
+            left_out_list.push_back({"", output, status.reason(confsize)});
+        }
         if (list.peek() == std::char_traits<char>::eof()) break;
     }
+    // A full disk shows at the latest when the last buffered names are written out.
+    errors.close();
+    error_file_complete = !errors.fail();
     count = i - 1;
     entries.resize(count > 0 ? static_cast<std::size_t>(count) + 1 : 0);
     std::cout.flush();

@@ -24,19 +24,25 @@ const std::string DIPOLE_KEY = "Dipole=";
 // whole file or its end. The archive's last "HF=" is the final energy (a relaxed scan
 // lists one value per point there, "HF=-382.3082666,-382.3081,...", and the first is
 // read); the dipole is the first "Dipole=" after it, "Dipole=0.1,-0.2,0.3".
-bool read_result(std::istream& in, int atoms, bool whole_file, COutSort& result) {
+ResultReadStatus read_result(std::istream& in, int atoms, bool whole_file, COutSort& result) {
+    using Status = ResultReadStatus;
+    if (!find_archive_entry(in, ENERGY_KEY, -1, std::ios_base::end, whole_file))
+        return {Status::no_energy_entry, {}};
+    if (!read_number_ignore(in, result.energy)) return {Status::no_energy_number, {}};
+    if (!find_archive_entry(in, DIPOLE_KEY, 1, std::ios_base::cur, whole_file))
+        return {Status::no_dipole_entry, {}};
     double x = 0.0;
     double y = 0.0;
     double z = 0.0;
-    const bool values = find_archive_entry(in, ENERGY_KEY, -1, std::ios_base::end, whole_file) &&
-                        read_number_ignore(in, result.energy) &&
-                        find_archive_entry(in, DIPOLE_KEY, 1, std::ios_base::cur, whole_file) &&
-                        read_number_ignore(in, x) && in.ignore(1) && read_number_ignore(in, y) &&
-                        in.ignore(1) && read_number_ignore(in, z);
-    if (!values) return false;
+    if (!(read_number_ignore(in, x) && in.ignore(1) && read_number_ignore(in, y) && in.ignore(1) &&
+          read_number_ignore(in, z)))
+        return {Status::no_dipole_vector, {}};
     result.dipole = std::sqrt(x * x + y * y + z * z);
     result.conformer.reinstall(atoms);
-    return result.conformer.read_xyz_inout(in);
+    const GeometryTableStatus table =
+        result.conformer.read_geometry_table(in, STANDARD_ORIENTATION);
+    if (table.outcome != GeometryTableStatus::read) return {Status::geometry, table};
+    return {};
 }
 
 // The final geometry, the archive and what lies between fit in the last few kilobytes of
@@ -46,6 +52,36 @@ bool read_result(std::istream& in, int atoms, bool whole_file, COutSort& result)
 const std::size_t TAIL_BYTES = 16 * 1024;
 
 }  // namespace
+
+std::string ResultReadStatus::reason(int atoms) const {
+    switch (what) {
+        case none: return "read";
+        case cannot_open: return "cannot open";
+        case no_energy_entry:
+            return "no \"HF=\" entry in an archive block (the job may have been killed "
+                   "before it ended)";
+        case no_energy_number: return "no number after \"HF=\"";
+        case no_dipole_entry: return "no \"Dipole=\" entry after the last \"HF=\"";
+        case no_dipole_vector: return "no dipole vector after \"Dipole=\"";
+        case geometry: break;
+    }
+    switch (table.outcome) {
+        case GeometryTableStatus::no_table:
+            return "no \"Standard orientation:\" table (a job run with nosym prints only "
+                   "\"Input orientation:\")";
+        case GeometryTableStatus::other_size:
+            return "a final table of " + std::to_string(table.rows) + " atoms where " +
+                   std::to_string(atoms) + " atoms were asked for";
+        case GeometryTableStatus::cut_short:
+            return "a table cut short after " + std::to_string(table.rows) + " of " +
+                   std::to_string(atoms) + " atoms";
+        case GeometryTableStatus::damaged_row:
+            return "row " + std::to_string(table.rows) +
+                   " of the final table is not three integers and three numbers";
+        case GeometryTableStatus::read: break;
+    }
+    return "read";
+}
 
 COutSort::COutSort() { clear(); }
 
@@ -57,9 +93,11 @@ void COutSort::clear() {
     conformer.reinstall(0);
 }
 
-bool COutSort::get_info(const std::string& file, int atoms) {
+bool COutSort::get_info(const std::string& file, int atoms) { return read_info(file, atoms).ok(); }
+
+ResultReadStatus COutSort::read_info(const std::string& file, int atoms) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
+    if (!in) return {ResultReadStatus::cannot_open, {}};
     name = file;
 
     in.seekg(0, std::ios::end);
@@ -73,18 +111,20 @@ bool COutSort::get_info(const std::string& file, int atoms) {
     const bool have_tail = length > 0 && in.gcount() == length;
     const bool tail_is_file = have_tail && length == size;
 
-    bool valid = false;
+    ResultReadStatus status{ResultReadStatus::cannot_open, {}};
     if (have_tail) {
         detail::MemoryBuffer buffer(tail.data(), static_cast<std::size_t>(length));
         std::istream tail_in(&buffer);
-        valid = read_result(tail_in, atoms, tail_is_file, *this);
+        status = read_result(tail_in, atoms, tail_is_file, *this);
     }
-    if (!valid && !tail_is_file) {
+    if (!status.ok() && !tail_is_file) {
         in.clear();
-        valid = read_result(in, atoms, true, *this);
+        status = read_result(in, atoms, true, *this);
+        // A file that opens but cannot be read (a directory) fails at its first read.
+        if (in.bad()) status = {ResultReadStatus::cannot_open, {}};
     }
-    if (!valid) clear();
-    return valid;
+    if (!status.ok()) clear();
+    return status;
 }
 
 void COutSort::calc_D(int reference_atom) {

@@ -8,6 +8,26 @@
 #include <iosfwd>
 #include <string>
 
+// Why an output file gave no result.
+struct ResultReadStatus {
+    enum What {
+        none,              // the result was read
+        cannot_open,       // the file cannot be opened or read
+        no_energy_entry,   // no "HF=" entry in an archive block
+        no_energy_number,  // "HF=" without a number after it
+        no_dipole_entry,   // no "Dipole=" entry after the last "HF="
+        no_dipole_vector,  // "Dipole=" without three numbers after it
+        geometry,          // the final geometry table is missing or unfit: see table
+    };
+    What what = none;
+    GeometryTableStatus table;
+
+    bool ok() const { return what == none; }
+    // The reason in words, for a molecule of `atoms` atoms ("no \"Dipole=\" entry after
+    // the last \"HF=\"", "a final table of 20 atoms where 13 atoms were asked for", ...).
+    std::string reason(int atoms) const;
+};
+
 // One ranked result.
 class COutSort {
 public:
@@ -28,6 +48,8 @@ public:
     // False (and a cleared record) when any of them is missing; the record is untouched
     // when the file cannot be opened.
     bool get_info(const std::string& file, int atoms);
+    // As get_info, telling why a file gave no result.
+    ResultReadStatus read_info(const std::string& file, int atoms);
     // Fills D for the classes H, C, N, O from the reference atom (1-based).
     void calc_D(int reference_atom);
     bool equal_D(const COutSort& other, double tolerance) const;
