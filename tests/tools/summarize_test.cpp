@@ -52,23 +52,6 @@ TEST(SummarizeOutput, KilledJobGivesTheErrorLineAndStatusOne) {
     EXPECT_EQ(r.err, "summarize_output: conf10.log: no Normal termination\n");
 }
 
-TEST(SummarizeOutput, FinishedSearchGivesStatusZero) {
-    std::vector<std::string> args = {"15"};
-    for (int i = 1; i <= 9; ++i) args.push_back("conf0" + std::to_string(i) + ".log");
-    const RunResult r = summarize(args);
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(count_of(r.out, "\nhf=-233.6"), 9);
-    EXPECT_EQ(count_of(r.out, "Error!"), 0);
-    std::size_t previous = 0;
-    for (int i = 1; i <= 9; ++i) {
-        const std::size_t at = r.out.find("conf0" + std::to_string(i) + ".log\n");
-        ASSERT_NE(at, std::string::npos) << i;
-        EXPECT_TRUE(i == 1 ? at == 0 : at > previous) << i;
-        previous = at;
-    }
-}
-
 // Each broken file gets its error line in order and its reason on standard error; the
 // good file among them is still reported.
 TEST(SummarizeOutput, BrokenFilesAreNamedWithTheirReason) {
