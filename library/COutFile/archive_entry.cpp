@@ -1,6 +1,7 @@
 #include "detail/archive_entry.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "detail/text_io.h"
@@ -100,6 +101,33 @@ bool find_archive_entry(std::istream& in, const std::string& key, int direction,
     }
     seek(in, at_call);
     return false;
+}
+
+}  // namespace detail
+
+namespace detail {
+
+double EnergyDipole::dipole_length() const {
+    const double x = dipole[0];
+    const double y = dipole[1];
+    const double z = dipole[2];
+    return std::sqrt(x * x + y * y + z * z);
+}
+
+// The archive's last "HF=" is the final energy (a relaxed scan lists one value per point
+// there, "HF=-382.3082666,-382.3081,...", and the first is read); the dipole is the first
+// "Dipole=" after it, its components separated by commas: "Dipole=0.1,-0.2,0.3".
+EnergyDipoleMissing read_energy_dipole(std::istream& in, bool whole_file, EnergyDipole& values) {
+    if (!find_archive_entry(in, ARCHIVE_ENERGY, -1, std::ios_base::end, whole_file))
+        return EnergyDipoleMissing::energy_entry;
+    if (!read_number_ignore(in, values.energy)) return EnergyDipoleMissing::energy_number;
+    if (!find_archive_entry(in, ARCHIVE_DIPOLE, 1, std::ios_base::cur, whole_file))
+        return EnergyDipoleMissing::dipole_entry;
+    std::array<double, 3>& d = values.dipole;
+    if (!(read_number_ignore(in, d[0]) && in.ignore(1) && read_number_ignore(in, d[1]) &&
+          in.ignore(1) && read_number_ignore(in, d[2])))
+        return EnergyDipoleMissing::dipole_vector;
+    return EnergyDipoleMissing::nothing;
 }
 
 }  // namespace detail

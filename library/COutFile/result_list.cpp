@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "detail/record_list.h"
+
 namespace {
 
 const char* const MSG_ADD_DIFFERENT = "Error for adding different conformer!";
@@ -60,6 +62,6 @@ const COutSort& COutSortList::operator[](int i) const {
 }
 
 std::ostream& operator<<(std::ostream& out, const COutSortList& list) {
-    for (int i = 1; i <= list.count; ++i) out << list.entries[i];
+    detail::write_records(out, list.entries, list.count);
     return out;
 }

@@ -1,6 +1,5 @@
 #include "COutFile/result_record.h"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <fstream>
@@ -8,17 +7,11 @@
 #include <string>
 
 #include "detail/archive_entry.h"
-#include "detail/memory_buffer.h"
-#include "detail/text_io.h"
+#include "detail/output_tail.h"
+#include "detail/record_list.h"
 #include "myfile.h"
 
-using detail::find_archive_entry;
-using detail::Pos;
-
 namespace {
-
-const std::string ENERGY_KEY = "HF=";
-const std::string DIPOLE_KEY = "Dipole=";
 
 // The energy, dipole and final geometry of an output file, from a stream holding the
 // whole file or its end. The archive's last "HF=" is the final energy (a relaxed scan
@@ -26,30 +19,22 @@ const std::string DIPOLE_KEY = "Dipole=";
 // read); the dipole is the first "Dipole=" after it, "Dipole=0.1,-0.2,0.3".
 ResultReadStatus read_result(std::istream& in, int atoms, bool whole_file, COutSort& result) {
     using Status = ResultReadStatus;
-    if (!find_archive_entry(in, ENERGY_KEY, -1, std::ios_base::end, whole_file))
-        return {Status::no_energy_entry, {}};
-    if (!read_number_ignore(in, result.energy)) return {Status::no_energy_number, {}};
-    if (!find_archive_entry(in, DIPOLE_KEY, 1, std::ios_base::cur, whole_file))
-        return {Status::no_dipole_entry, {}};
-    double x = 0.0;
-    double y = 0.0;
-    double z = 0.0;
-    if (!(read_number_ignore(in, x) && in.ignore(1) && read_number_ignore(in, y) && in.ignore(1) &&
-          read_number_ignore(in, z)))
-        return {Status::no_dipole_vector, {}};
-    result.dipole = std::sqrt(x * x + y * y + z * z);
+    detail::EnergyDipole values;
+    switch (detail::read_energy_dipole(in, whole_file, values)) {
+        case detail::EnergyDipoleMissing::energy_entry: return {Status::no_energy_entry, {}};
+        case detail::EnergyDipoleMissing::energy_number: return {Status::no_energy_number, {}};
+        case detail::EnergyDipoleMissing::dipole_entry: return {Status::no_dipole_entry, {}};
+        case detail::EnergyDipoleMissing::dipole_vector: return {Status::no_dipole_vector, {}};
+        case detail::EnergyDipoleMissing::nothing: break;
+    }
+    result.energy = values.energy;
+    result.dipole = values.dipole_length();
     result.conformer.reinstall(atoms);
     const GeometryTableStatus table =
         result.conformer.read_geometry_table(in, STANDARD_ORIENTATION);
     if (table.outcome != GeometryTableStatus::read) return {Status::geometry, table};
     return {};
 }
-
-// The final geometry, the archive and what lies between fit in the last few kilobytes of
-// an optimisation output, however long the optimisation ran. They are read from there
-// in one piece; a file whose final table lies further back (a frequency job prints its
-// long analysis after it) is searched as a whole.
-const std::size_t TAIL_BYTES = 16 * 1024;
 
 }  // namespace
 
@@ -99,30 +84,13 @@ ResultReadStatus COutSort::read_info(const std::string& file, int atoms) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return {ResultReadStatus::cannot_open, {}};
     name = file;
-
-    in.seekg(0, std::ios::end);
-    const Pos size = in.tellg();
-    const Pos length = std::min(std::max<Pos>(size, 0), static_cast<Pos>(TAIL_BYTES));
-    // The tail lives on the stack: no allocation, and no clearing of bytes that the read
-    // overwrites anyway.
-    std::array<char, TAIL_BYTES> tail;
-    in.seekg(size - length);
-    in.read(tail.data(), length);
-    const bool have_tail = length > 0 && in.gcount() == length;
-    const bool tail_is_file = have_tail && length == size;
-
-    ResultReadStatus status{ResultReadStatus::cannot_open, {}};
-    if (have_tail) {
-        detail::MemoryBuffer buffer(tail.data(), static_cast<std::size_t>(length));
-        std::istream tail_in(&buffer);
-        status = read_result(tail_in, atoms, tail_is_file, *this);
-    }
-    if (!status.ok() && !tail_is_file) {
-        in.clear();
-        status = read_result(in, atoms, true, *this);
-        // A file that opens but cannot be read (a directory) fails at its first read.
-        if (in.bad()) status = {ResultReadStatus::cannot_open, {}};
-    }
+    ResultReadStatus status;
+    detail::read_from_end(in, [&](std::istream& text, bool whole_file) {
+        status = read_result(text, atoms, whole_file, *this);
+        return status.ok();
+    });
+    // A file that opens but cannot be read (a directory) fails at its first read.
+    if (in.bad()) status = {ResultReadStatus::cannot_open, {}};
     if (!status.ok()) clear();
     return status;
 }
@@ -150,8 +118,5 @@ bool COutSort::equal_D(const COutSort& other, double tolerance) const {
 }
 
 std::ostream& operator<<(std::ostream& out, const COutSort& result) {
-    out.precision(12);
-    out << result.name << '\t' << result.energy << '\t' << result.dipole << '\t' << result.group
-        << std::endl;
-    return out;
+    return detail::write_result_line(out, result);
 }

@@ -26,7 +26,6 @@ const char* symbol_of(int number) {
 // decoy, and the convergence test.
 std::string step_tail(const GaussianOutput& output, const std::vector<Atom>& atoms) {
     std::string text =
-        " Rotational constants (GHZ):      5.7264904      0.8849396      0.7966127\n"
         " Standard basis: 6-31G(d) (6D, 7F)\n"
         " Copying SCF densities to generalized density rwf, IOpCl= 0 IROHF=0.\n"
         " Requested convergence on RMS density matrix=1.00D-08 within 128 cycles.\n"

@@ -1,0 +1,99 @@
+#include "COutFile/conf_sort.h"
+
+#include <cmath>
+#include <fstream>
+#include <ostream>
+
+#include "detail/archive_entry.h"
+#include "detail/output_tail.h"
+#include "detail/record_list.h"
+
+void CConfSort::clear() {
+    name.clear();
+    energy = 0.0;
+    dipole = 0.0;
+    group = 0;
+}
+
+bool CConfSort::get_info(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    name = file;
+    const bool valid = detail::read_from_end(in, [this](std::istream& text, bool whole_file) {
+        detail::EnergyDipole values;
+        if (detail::read_energy_dipole(text, whole_file, values) !=
+            detail::EnergyDipoleMissing::nothing)
+            return false;
+        energy = values.energy;
+        dipole = values.dipole_length();
+        return true;
+    });
+    if (!valid) clear();
+    return valid;
+}
+
+std::ostream& operator<<(std::ostream& out, const CConfSort& result) {
+    return detail::write_result_line(out, result);
+}
+
+CConfSortList::CConfSortList(int count) { reinstall(count); }
+
+CConfSortList& CConfSortList::operator=(const CConfSortList& other) {
+    if (this == &other) return *this;
+    count = other.count;
+    entries.clear();
+    if (count > 0) {
+        entries.resize(static_cast<std::size_t>(count) + 1);
+        for (int i = 1; i <= count; ++i) entries[i] = other.entries[i];
+    }
+    return *this;
+}
+
+void CConfSortList::reinstall(int new_count) {
+    if (new_count < 0) throw new_count;
+    count = new_count;
+    entries.clear();
+    if (count > 0) entries.resize(static_cast<std::size_t>(count) + 1);
+}
+
+CConfSortList CConfSortList::operator+(const CConfSortList& other) const {
+    CConfSortList sum(count + other.count);
+    for (int i = 1; i <= count; ++i) sum.entries[i] = entries[i];
+    for (int i = 1; i <= other.count; ++i) sum.entries[count + i] = other.entries[i];
+    return sum;
+}
+
+CConfSortList& CConfSortList::operator+=(const CConfSortList& other) {
+    *this = *this + other;
+    return *this;
+}
+
+CConfSort& CConfSortList::operator[](int i) {
+    if (i < 1 || i > count) throw i;
+    return entries[i];
+}
+
+const CConfSort& CConfSortList::operator[](int i) const {
+    if (i < 1 || i > count) throw i;
+    return entries[i];
+}
+
+void CConfSortList::QuickSort() { QSort(1, count); }
+
+void CConfSortList::QSort(int low, int high) { detail::sort_by_energy(entries, low, high); }
+
+int CConfSortList::Partition(int low, int high) {
+    return detail::partition_by_energy(entries, low, high);
+}
+
+void CConfSortList::filter(double energy_tol, double dipole_tol) {
+    detail::group_duplicates(entries, count, energy_tol, detail::GroupMessages::none,
+                             [dipole_tol](const CConfSort& candidate, const CConfSort& head) {
+                                 return std::fabs(candidate.dipole - head.dipole) > dipole_tol;
+                             });
+}
+
+std::ostream& operator<<(std::ostream& out, const CConfSortList& list) {
+    detail::write_records(out, list.entries, list.count);
+    return out;
+}
