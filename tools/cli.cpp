@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <set>
 
 namespace cli {
 
@@ -20,6 +21,21 @@ std::vector<int> interchangeable_atoms(int argc, char* argv[], int first, int la
     for (int i = first; i < argc; ++i)
         atoms.push_back(whole_number(argv[i], 1, last_atom, "an interchangeable atom"));
     return atoms;
+}
+
+void warn(const char* program, const std::string& what) {
+    std::cout.flush();
+    std::cerr << program << ": warning: " << what << std::endl;
+}
+
+void warn_repeated_atoms(const char* program, const std::vector<int>& atoms) {
+    std::set<int> seen;
+    std::set<int> warned;
+    for (std::size_t j = 1; j < atoms.size(); ++j) {
+        if (seen.insert(atoms[j]).second || !warned.insert(atoms[j]).second) continue;
+        warn(program,
+             "interchangeable atom " + std::to_string(atoms[j]) + " is listed more than once");
+    }
 }
 
 int run_main(const char* program, int (*run)(int, char**), int argc, char* argv[]) {

@@ -34,6 +34,13 @@ inline const int* equivalence(const std::vector<int>& atoms) {
     return atoms.empty() || atoms[0] <= 0 ? nullptr : atoms.data();
 }
 
+// "<program>: warning: <what>" on standard error, for a command line or input that runs
+// but may not do what its user expects.
+void warn(const char* program, const std::string& what);
+
+// Warns once for every atom that an equivalence list names more than once.
+void warn_repeated_atoms(const char* program, const std::vector<int>& atoms);
+
 // Runs run(argc, argv) and returns its status. A Failure is printed as one line on
 // standard error after everything written to standard output so far; any other thrown
 // value as "<program>: unexpected failure: ..." with status EXIT_REFUSED. Nothing

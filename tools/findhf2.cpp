@@ -4,21 +4,70 @@
 //
 //   sort_outputs atoms energy_tol dipole_tol geometry_tol reference_atom [atom ...]
 
+#include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "COutFile.h"
 #include "cli.h"
+#include "myfile.h"
 
 namespace {
 
+const char* const PROGRAM = "sort_outputs";
 const char* const USAGE =
     "usage: sort_outputs atoms energy_tolerance dipole_tolerance geometry_tolerance "
     "reference_atom [interchangeable_atom ...]";
 const char* const LIST_FILE = "list.txt";
 const char* const MSG_CANNOT_OPEN_LIST = "Cannot open file: list.txt";
+
+// Why read_filelist gave up, beyond what "Cannot open file: list.txt" says (that message
+// stays the same whatever the cause); "" when list.txt is simply not there.
+std::string list_failure(int atoms) {
+    if (atoms == 0) return "the atom count is 0: no output file can be read";
+    if (!std::filesystem::exists(LIST_FILE)) return "";
+    if (!readable_file(LIST_FILE)) return std::string(LIST_FILE) + " is not a readable file";
+    return "cannot create file: " + ERROR_FILE;
+}
+
+// Command lines that run but cannot do what their user expects.
+void warn_about_arguments(int atoms, int reference_atom, const double (&tolerances)[3],
+                          const std::vector<int>& equivalence) {
+    const char* const names[] = {"energy", "dipole", "geometry"};
+    for (int t = 0; t < 3; ++t)
+        if (tolerances[t] < 0)
+            cli::warn(PROGRAM, std::string("the ") + names[t] +
+                                   " tolerance is negative: no two results can be duplicates");
+    cli::warn_repeated_atoms(PROGRAM, equivalence);
+    if (atoms < 3) return;
+    const std::array<int, 3> anchors = superposition_anchors(reference_atom, atoms);
+    for (std::size_t j = 1; j < equivalence.size(); ++j)
+        for (const int anchor : anchors)
+            if (equivalence[j] == anchor) {
+                cli::warn(PROGRAM, "interchangeable atom " + std::to_string(anchor) +
+                                       " is a superposition anchor (reference atom " +
+                                       std::to_string(anchors[0]) + " and atoms " +
+                                       std::to_string(anchors[1]) + ", " +
+                                       std::to_string(anchors[2]) +
+                                       "): it is compared one to one, not as a set");
+                break;
+            }
+}
+
+// A file named twice in "list.txt" is read and ranked twice.
+void warn_about_repeated_files(const COutSortList& results) {
+    std::map<std::string, int> named;
+    for (int i = 1; i <= results.get_count(); ++i) ++named[results[i].name];
+    for (const LeftOut& file : results.left_out()) ++named[file.name];
+    for (const auto& [name, times] : named)
+        if (times > 1)
+            cli::warn(PROGRAM, name + " is named " + std::to_string(times) + " times in " +
+                                   LIST_FILE + " and read each time");
+}
 
 int run(int argc, char* argv[]) {
     if (argc < 6) {
@@ -26,21 +75,25 @@ int run(int argc, char* argv[]) {
         return cli::EXIT_REFUSED;
     }
     const int atoms = cli::whole_number(argv[1], 0, MAX_CONFORMER_SIZE, "the atom count");
-    const double energy_tol = std::atof(argv[2]);
-    const double dipole_tol = std::atof(argv[3]);
-    const double geometry_tol = std::atof(argv[4]);
+    const double tolerances[3] = {std::atof(argv[2]), std::atof(argv[3]), std::atof(argv[4])};
     // With 0 atoms no output file can be read; the list reader reports that below.
     const int last_atom = atoms > 0 ? atoms : MAX_CONFORMER_SIZE;
     const int reference_atom = cli::whole_number(argv[5], 1, last_atom, "the reference atom");
     const std::vector<int> equivalence = cli::interchangeable_atoms(argc, argv, 6, last_atom);
+    warn_about_arguments(atoms, reference_atom, tolerances, equivalence);
 
     COutSortList results(atoms);
     if (!results.read_filelist(LIST_FILE)) {
         std::cout << MSG_CANNOT_OPEN_LIST << std::endl;
+        const std::string why = list_failure(atoms);
+        if (!why.empty()) std::cerr << PROGRAM << ": " << why << std::endl;
         return cli::EXIT_FAILED;
     }
+    for (const LeftOut& file : results.left_out())
+        std::cerr << PROGRAM << ": " << file.name << ": " << file.reason << '\n';
+    warn_about_repeated_files(results);
     try {
-        results.QuickSort(energy_tol, dipole_tol, geometry_tol, reference_atom,
+        results.QuickSort(tolerances[0], tolerances[1], tolerances[2], reference_atom,
                           cli::equivalence(equivalence));
     } catch (int) {
         throw cli::Failure{"cannot superpose conformers of " + std::to_string(atoms) +
@@ -52,9 +105,15 @@ int run(int argc, char* argv[]) {
     }
     const std::string unwritten = out_result_files(results);
     if (!unwritten.empty()) throw cli::Failure{"cannot create file: " + unwritten};
+    // The names of the unreadable files are the one record of what was left out.
+    if (!results.error_file_written())
+        throw cli::Failure{"cannot write file: " + ERROR_FILE + " (" +
+                               std::to_string(results.left_out().size()) +
+                               " unreadable files were to be named there)",
+                           cli::EXIT_FAILED};
     return cli::EXIT_DONE;
 }
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main("sort_outputs", run, argc, argv); }
+int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, run, argc, argv); }

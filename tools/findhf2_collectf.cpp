@@ -14,6 +14,7 @@
 
 namespace {
 
+const char* const PROGRAM = "sort_collection";
 const char* const USAGE =
     "usage: sort_collection collection_file atoms reference_atom [interchangeable_atom ...]";
 
@@ -33,6 +34,14 @@ int run(int argc, char* argv[]) {
     const int atoms = cli::whole_number(argv[2], 1, MAX_CONFORMER_SIZE, "the atom count");
     const int reference_atom = cli::whole_number(argv[3], 1, atoms, "the reference atom");
     const std::vector<int> equivalence = cli::interchangeable_atoms(argc, argv, 4, atoms);
+    cli::warn_repeated_atoms(PROGRAM, equivalence);
+    for (std::size_t j = 1; j < equivalence.size(); ++j)
+        if (equivalence[j] == reference_atom) {
+            cli::warn(PROGRAM, "the reference atom " + std::to_string(reference_atom) +
+                                   " is listed as interchangeable: distances are measured "
+                                   "from it");
+            break;
+        }
     std::cout << equivalence[0] << std::endl;
 
     COutSortList results(atoms);
@@ -42,6 +51,11 @@ int run(int argc, char* argv[]) {
     // be read at all ends the run before the result files are written.
     if (!results.read_collectf(collection, atoms) && !readable_file(collection))
         return cli::EXIT_FAILED;
+    for (const LeftOut& record : results.left_out()) {
+        std::cerr << PROGRAM << ": " << record.label;
+        if (!record.name.empty()) std::cerr << " (" << record.name << ")";
+        std::cerr << ": " << record.reason << '\n';
+    }
     // Every record has the atom count of the list and the reference atom lies within it,
     // so the comparison cannot throw.
     results.QuickSort(ENERGY_TOLERANCE, DIPOLE_TOLERANCE, GEOMETRY_TOLERANCE, reference_atom,
@@ -53,4 +67,4 @@ int run(int argc, char* argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main("sort_collection", run, argc, argv); }
+int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, run, argc, argv); }

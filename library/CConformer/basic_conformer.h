@@ -6,6 +6,7 @@
 #include "CMyElement.h"
 #include "CMyMath.h"
 
+#include <array>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -43,6 +44,11 @@ enum class IdentityRule {
     // Compare the distances of every atom from the reference atom; blind to mirror images.
     distance_profile,
 };
+
+// The three atoms on which the superposition rule lays one geometry on another: the
+// reference atom k and the atoms a third and two thirds of the way round the n atoms from
+// it, k + n/3 and k + 2(n/3) (integer division, counted round past n).
+std::array<int, 3> superposition_anchors(int k, int n);
 
 class CBasicConformer {
 public:

@@ -1,5 +1,6 @@
 #include "CConformer/basic_conformer.h"
 
+#include <array>
 #include <cmath>
 #include <iostream>
 #include <vector>
@@ -35,11 +36,9 @@ bool within_window(double difference, double tol) { return -tol < difference && 
 // taken a third and two thirds of the way round the atom list from k, so that any
 // molecule of three or more atoms gives three distinct anchors.
 void superpose(CCLUSTER& moving, const CCLUSTER& other, int k) {
-    const int n = moving.get_size();
-    int a = k + n / 3;
-    int b = k + 2 * (n / 3);
-    if (a > n) a -= n;
-    if (b > n) b -= n;
+    const std::array<int, 3> anchors = superposition_anchors(k, moving.get_size());
+    const int a = anchors[1];
+    const int b = anchors[2];
 
     moving.move(other[k] - moving[k]);
 
@@ -135,6 +134,14 @@ bool identical_by_distances(const CCLUSTER& mine, const CCLUSTER& other, double 
 }
 
 }  // namespace
+
+std::array<int, 3> superposition_anchors(int k, int n) {
+    int a = k + n / 3;
+    int b = k + 2 * (n / 3);
+    if (a > n) a -= n;
+    if (b > n) b -= n;
+    return {k, a, b};
+}
 
 bool CBasicConformer::identical_xyz(const CBasicConformer& other, double tol, int k,
                                     const int* equiv, IdentityRule rule) const {

@@ -89,8 +89,9 @@ ResultReadStatus COutSort::read_info(const std::string& file, int atoms) {
         status = read_result(text, atoms, whole_file, *this);
         return status.ok();
     });
-    // A file that opens but cannot be read (a directory) fails at its first read.
-    if (in.bad()) status = {ResultReadStatus::cannot_open, {}};
+    // A file that opens but cannot be read (a directory) fails at its first read, which
+    // the searches report as a keyword not found.
+    if (!status.ok() && !readable_file(file)) status = {ResultReadStatus::cannot_open, {}};
     if (!status.ok()) clear();
     return status;
 }

@@ -62,6 +62,11 @@ TEST(ResultList, CollectionRecordsAreReadAndBadOnesLeftOut) {
     ASSERT_TRUE(list.read_collectf(dir.file("all_collection.txt"), support::ETHANOL_ATOMS));
     EXPECT_EQ(GetCapturedStdout(), "cannot read record: NAME_2\ncannot read record: NAME_1\n");
     ASSERT_EQ(list.get_count(), 3);
+    ASSERT_EQ(list.left_out().size(), 2u);
+    EXPECT_EQ(list.left_out()[0].label, "NAME_2");
+    EXPECT_EQ(list.left_out()[0].name, "b.log");
+    EXPECT_EQ(list.left_out()[0].reason, "atom line 6 of 9 cannot be read");
+    EXPECT_EQ(list.left_out()[1].reason, "no energy on the line of \"HF=\"");
     EXPECT_EQ(list[1].name, "a.log");
     EXPECT_DOUBLE_EQ(list[1].energy, -154.9);
     EXPECT_DOUBLE_EQ(list[1].dipole, 0.3);
@@ -77,6 +82,38 @@ TEST(ResultList, CollectionRecordsAreReadAndBadOnesLeftOut) {
     CaptureStdout();
     EXPECT_FALSE(list.read_collectf(dir.file("absent.txt"), support::ETHANOL_ATOMS));
     EXPECT_EQ(GetCapturedStdout(), "cannot open file : " + dir.file("absent.txt") + "\n");
+}
+
+// A record of more atoms than asked is another molecule, not a conformer of this one
+// made of its first atoms; one of fewer atoms runs into the line after its atoms.
+TEST(ResultList, CollectionRecordsOfAnotherAtomCountAreLeftOut) {
+    support::TempDir dir;
+    const auto ethanol = support::ethanol();
+    const std::vector<support::Atom> eight(ethanol.begin(), ethanol.begin() + 8);
+    dir.write(
+        "all_collection.txt",
+        support::collection_block(1, support::record_body("nine.log", "-154.9", "0 0 1", ethanol)) +
+            support::collection_block(2,
+                                      support::record_body("eight.log", "-154.8", "0 0 1", eight)));
+    struct Case {
+        int atoms;
+        std::string read;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {9, "nine.log", "atom line 9 of 9 cannot be read"},
+        {8, "eight.log", "more than 8 atoms: an atom line follows atom 8"},
+    };
+    for (const Case& c : cases) {
+        COutSortList list(c.atoms);
+        CaptureStdout();
+        ASSERT_TRUE(list.read_collectf(dir.file("all_collection.txt"), c.atoms));
+        GetCapturedStdout();
+        ASSERT_EQ(list.get_count(), 1) << c.atoms;
+        EXPECT_EQ(list[1].name, c.read);
+        ASSERT_EQ(list.left_out().size(), 1u) << c.atoms;
+        EXPECT_EQ(list.left_out()[0].reason, c.reason);
+    }
 }
 
 TEST(ResultList, ResultFilesRoundTripAndUniqueTakesEachGroupHead) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
+
 #include <algorithm>
 #include <random>
 #include <sstream>
@@ -139,4 +142,52 @@ TEST(RealOutputs, ConformerEnergiesAndDipolesDespiteCrlfLineEnds) {
     COutSort r;
     EXPECT_TRUE(r.get_info((dir / "g09_dvb_gopt.out").string(), 20));
     EXPECT_FALSE(r.get_info(tmp.file("cut.out"), 20));
+}
+
+// Every broken output of tests/data/bad/outputs is refused for a named reason; the same
+// water job written whole, also with unusual but valid numbers, is read.
+TEST(ResultRecord, EveryBrokenOutputIsRefusedForItsReason) {
+    const std::string no_archive =
+        "no \"HF=\" entry in an archive block (the job may have been killed before it ended)";
+    const std::string damaged = " of the final table is not three integers and three numbers";
+    const std::map<std::string, std::string> reasons = {
+        {"killed_before_archive.log", no_archive},
+        {"cut_inside_table.log", no_archive},
+        {"no_energy_number.log", "no number after \"HF=\""},
+        {"no_dipole_entry.log", "no \"Dipole=\" entry after the last \"HF=\""},
+        {"no_dipole_vector.log", "no dipole vector after \"Dipole=\""},
+        {"nosym_input_orientation_only.log",
+         "no \"Standard orientation:\" table (a job run with nosym prints only \"Input "
+         "orientation:\")"},
+        {"table_of_four_atoms.log", "a final table of 4 atoms where 3 atoms were asked for"},
+        {"table_of_two_atoms.log", "a final table of 2 atoms where 3 atoms were asked for"},
+        {"row_with_seventh_number.log", "row 2" + damaged},
+        {"row_with_split_coordinate.log", "row 2" + damaged},
+        {"row_with_bracket.log", "row 2" + damaged},
+        {"row_with_nan.log", "row 2" + damaged},
+        {"row_with_infinity.log", "row 2" + damaged},
+        {"row_with_hexadecimal.log", "row 2" + damaged},
+    };
+    const auto bad = support::test_data_dir() / "bad" / "outputs";
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(bad)) {
+        const std::string file = entry.path().filename().string();
+        ++files;
+        ASSERT_EQ(reasons.count(file), 1u) << file << " needs its reason in this table";
+        COutSort r;
+        const ResultReadStatus status = r.read_info(entry.path().string(), 3);
+        EXPECT_FALSE(status.ok()) << file;
+        EXPECT_EQ(status.reason(3), reasons.at(file)) << file;
+        EXPECT_EQ(r.conformer.get_size(), 0) << file;
+    }
+    EXPECT_EQ(files, static_cast<int>(reasons.size()));
+
+    for (const char* file : {"water.log", "water_unusual_numbers.log"}) {
+        COutSort r;
+        const auto path = support::test_data_dir() / "outputs" / file;
+        ASSERT_TRUE(r.read_info(path.string(), 3).ok()) << file;
+        EXPECT_DOUBLE_EQ(r.energy, -76.4089533);
+        EXPECT_DOUBLE_EQ(r.dipole, 0.8120512);
+        EXPECT_EQ(r.conformer.get_vector(2).y, 0.7572) << file;
+    }
 }

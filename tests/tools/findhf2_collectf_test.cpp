@@ -160,3 +160,42 @@ TEST_F(SortCollection, BinaryCollectionIsReportedRecordByRecord) {
     EXPECT_EQ(r.out.substr(0, 21), "0\ncannot read record:");
     EXPECT_EQ(dir.read("all_list2.txt"), "");
 }
+
+// The butan-2-ol records (15 atoms) beside one of a 16-atom molecule: each count ranks
+// only its own records and names every other with its reason.
+TEST_F(SortCollection, RecordsOfAnotherAtomCountAreNamedAndLeftOut) {
+    std::vector<Atom> sixteen = support::hexanoic_acid();
+    sixteen.resize(16);
+    std::vector<Atom> fifteen = sixteen;
+    fifteen.resize(15);
+    dir.write("all_collection.txt", block(1, "small.log", "-233.66", "0 0 0.6", fifteen) +
+                                        block(2, "large.log", "-270.12", "0 0 0.6", sixteen));
+    struct Case {
+        const char* atoms;
+        std::string ranked;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"15", "small.log\t-233.66\t0.6\t1\n",
+         "sort_collection: NAME_2 (large.log): more than 15 atoms: an atom line follows atom "
+         "15\n"},
+        {"16", "large.log\t-270.12\t0.6\t1\n",
+         "sort_collection: NAME_1 (small.log): atom line 16 of 16 cannot be read\n"},
+    };
+    for (const Case& c : cases) {
+        const RunResult r = run({"all_collection.txt", c.atoms, "1"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(dir.read("all_list2.txt"), c.ranked);
+        EXPECT_EQ(r.err, c.err);
+    }
+}
+
+TEST_F(SortCollection, DoubtfulCommandLinesAreWarnedAboutOnce) {
+    dir.write("all_collection.txt", block(1, "a.log", "-154.9877", "0 0 0.5", support::ethanol()));
+    const RunResult r = run({"all_collection.txt", "9", "7", "7", "8", "9", "9"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err,
+              "sort_collection: warning: interchangeable atom 9 is listed more than once\n"
+              "sort_collection: warning: the reference atom 7 is listed as interchangeable: "
+              "distances are measured from it\n");
+}

@@ -50,7 +50,9 @@ TEST_F(SortOutputs, RanksGroupsAndListsUnreadableOutputs) {
 
     const RunResult r = run({"9", "0.00002", "0.05", "0.15", "2"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.err,
+              "sort_outputs: killed.log: no \"HF=\" entry in an archive block (the job may have "
+              "been killed before it ended)\nsort_outputs: missing.log: cannot open\n");
     EXPECT_EQ(r.out, "c.log\nkilled.log\na.log\nmissing.log\nb.log\nIdentical !\nEnergy diff!\n");
     EXPECT_EQ(dir.read("errorfile.txt"), "killed.log\nmissing.log\n");
     EXPECT_EQ(dir.read("all_list2.txt"),
@@ -116,10 +118,21 @@ TEST_F(SortOutputs, UnreadableListIsReportedWithStatusOne) {
     EXPECT_EQ(r.out, "Cannot open file: list.txt\n");
     EXPECT_FALSE(dir.exists("all_list2.txt"));
 
+    EXPECT_EQ(r.err, "");
+
+    // The message on standard output is the same whatever the cause; standard error
+    // names the cause when list.txt is there.
     dir.write("list.txt", "a.log\n");
     r = run({"0", "2e-5", "0.05", "0.15", "1"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "Cannot open file: list.txt\n");
+    EXPECT_EQ(r.err, "sort_outputs: the atom count is 0: no output file can be read\n");
+
+    std::filesystem::create_directory(dir.path() / "errorfile.txt");
+    r = run({"9", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "Cannot open file: list.txt\n");
+    EXPECT_EQ(r.err, "sort_outputs: cannot create file: errorfile.txt\n");
 }
 
 TEST_F(SortOutputs, FailuresInsideTheRunNameTheirCause) {
@@ -200,6 +213,25 @@ TEST(SortOutputsOnRealFiles, CatalystConformersRankByEnergy) {
             (real / "aminox_cat_conf212_S.log").string() + "\t-517.8751652\t1.10111271306\t3\n");
 }
 
+// A transition state of 37 atoms beside catalyst conformers of 24: with 24 atoms only
+// the catalysts are ranked, and the transition state is named with its size.
+TEST(SortOutputsOnRealFiles, LargerMoleculeIsNotRankedByItsFirstAtoms) {
+    SKIP_WITHOUT_REAL_OUTPUTS();
+    const auto real = support::real_outputs_dir();
+    support::TempDir dir;
+    const std::string ts = (real / "Aminoxylation_TS1_R.log").string();
+    dir.write("list.txt", ts + "\n" + (real / "aminox_cat_conf65_S.log").string() + "\n" +
+                              (real / "aminox_cat_conf280_R.log").string() + "\n");
+    const RunResult r =
+        support::run_program(SORT_OUTPUTS_EXE, {"24", "0.00002", "0.05", "0.15", "1"}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("errorfile.txt"), ts + "\n");
+    EXPECT_EQ(r.err, "sort_outputs: " + ts +
+                         ": a final table of 37 atoms where 24 atoms were asked for\n");
+    const std::string all = dir.read("all_list2.txt");
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 2);
+}
+
 // The bundled example search ranks as its README says.
 TEST(SortOutputsOnExamples, ButanolSearchGivesSixConformers) {
     support::TempDir dir;
@@ -244,4 +276,90 @@ TEST_F(SortOutputs, BrokenOutputsAreListedAndTheRunGoesOn) {
     EXPECT_EQ(dir.read("errorfile.txt"),
               "empty.log\nbinary.log\ncut_table.log\ncut_archive.log\nfolder.log\n");
     EXPECT_EQ(dir.read("unique_list2.txt"), "good.log\t-154.9876543\t0.5\t1\n");
+    const std::string killed =
+        "no \"HF=\" entry in an archive block (the job may have been killed before it ended)\n";
+    EXPECT_EQ(r.err, "sort_outputs: empty.log: " + killed +
+                         "sort_outputs: binary.log: no \"Standard orientation:\" table (a job "
+                         "run with nosym prints only \"Input orientation:\")\n"
+                         "sort_outputs: cut_table.log: " +
+                         killed +
+                         "sort_outputs: cut_archive.log: no \"Dipole=\" entry after the last "
+                         "\"HF=\"\n"
+                         "sort_outputs: folder.log: cannot open\n");
+}
+
+// In a directory of outputs of several molecules, each run ranks only the molecule of its
+// atom count; a larger molecule is never ranked by its first atoms.
+TEST_F(SortOutputs, OnlyOutputsOfTheAskedAtomCountAreRanked) {
+    const std::vector<Atom> water = {
+        {8, 0, 0, 0.1173}, {1, 0, 0.7572, -0.4692}, {1, 0, -0.7572, -0.4692}};
+    output("water.log", "-76.4089533", "0.,0.,-0.8120512", water);
+    output("ethanol.log", "-154.9876543", "0.,0.3,0.4", support::ethanol());
+    output("acid.log", "-386.7210001", "0.4,-0.7,0.1", support::hexanoic_acid());
+    dir.write("list.txt", "water.log\nethanol.log\nacid.log\n");
+    struct Case {
+        std::string atoms;
+        std::string ranked;
+        std::string errors;
+        std::string err;
+    };
+    const auto refused = [](const char* file, int table, int asked) {
+        return std::string("sort_outputs: ") + file + ": a final table of " +
+               std::to_string(table) + " atoms where " + std::to_string(asked) +
+               " atoms were asked for\n";
+    };
+    const Case cases[] = {
+        {"3", "water.log\t-76.4089533\t0.8120512\t1\n", "ethanol.log\nacid.log\n",
+         refused("ethanol.log", 9, 3) + refused("acid.log", 20, 3)},
+        {"9", "ethanol.log\t-154.9876543\t0.5\t1\n", "water.log\nacid.log\n",
+         refused("water.log", 3, 9) + refused("acid.log", 20, 9)},
+        {"20", "acid.log\t-386.7210001\t0.812403840464\t1\n", "water.log\nethanol.log\n",
+         refused("water.log", 3, 20) + refused("ethanol.log", 9, 20)},
+        {"13", "", "water.log\nethanol.log\nacid.log\n",
+         refused("water.log", 3, 13) + refused("ethanol.log", 9, 13) + refused("acid.log", 20, 13)},
+    };
+    for (const Case& c : cases) {
+        const RunResult r = run({c.atoms, "2e-5", "0.05", "0.15", "1"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(dir.read("all_list2.txt"), c.ranked) << c.atoms;
+        EXPECT_EQ(dir.read("errorfile.txt"), c.errors) << c.atoms;
+        EXPECT_EQ(r.err, c.err) << c.atoms;
+    }
+}
+
+// Command lines that run but cannot do what they seem to ask are warned about once each;
+// the results are those of the same run without the warning.
+TEST_F(SortOutputs, DoubtfulCommandLinesAreWarnedAboutOnce) {
+    output("a.log", "-154.9876543", "0.,0.3,0.4", support::ethanol());
+    dir.write("list.txt", "a.log\na.log\n");
+    // Reference atom 1 of 9 atoms: the anchors are 1, 4 and 7.
+    const RunResult r = run({"9", "-2e-5", "0.05", "-0.15", "1", "7", "8", "8", "9", "8"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err,
+              "sort_outputs: warning: the energy tolerance is negative: no two results can be "
+              "duplicates\n"
+              "sort_outputs: warning: the geometry tolerance is negative: no two results can be "
+              "duplicates\n"
+              "sort_outputs: warning: interchangeable atom 8 is listed more than once\n"
+              "sort_outputs: warning: interchangeable atom 7 is a superposition anchor "
+              "(reference atom 1 and atoms 4, 7): it is compared one to one, not as a set\n"
+              "sort_outputs: warning: a.log is named 2 times in list.txt and read each time\n");
+    EXPECT_EQ(dir.read("all_list2.txt"),
+              "a.log\t-154.9876543\t0.5\t1\na.log\t-154.9876543\t0.5\t2\n");
+}
+
+// The names of the unreadable files must not be lost without a word: a full disk under
+// "errorfile.txt" ends the run with status 1 once the result files are written.
+TEST_F(SortOutputs, ErrorFileOnAFullDiskIsAFailure) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    output("a.log", "-154.9876543", "0.,0.3,0.4", support::ethanol());
+    dir.write("list.txt", "a.log\nmissing.log\n");
+    std::filesystem::create_symlink("/dev/full", dir.path() / "errorfile.txt");
+    const RunResult r = run({"9", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "sort_outputs: missing.log: cannot open\n"
+              "sort_outputs: cannot write file: errorfile.txt (1 unreadable files were to be "
+              "named there)\n");
+    EXPECT_EQ(dir.read("all_list2.txt"), "a.log\t-154.9876543\t0.5\t1\n");
 }
