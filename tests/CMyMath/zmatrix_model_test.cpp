@@ -238,3 +238,28 @@ TEST(ZmatrixModel, CheckFilesSayWhenThereIsNothingToShow) {
     EXPECT_EQ(dir.read(CHECK_LINKING_FILE), "3\n\nNo information of the zmatrix!\n");
     EXPECT_EQ(dir.read(CHECK_ZMATRIX_FILE), "3\nNo information of the zmatrix!\n");
 }
+
+// Atom 2 straight above atom 1, atom 3 at right angles to the bond 2-1: alfa 0, the
+// azimuth of a bond along z is pi/2 by convention, and turning atom 3 from the y-z plane
+// (where alfa and bata put it) onto the x axis is a turn of 3pi/2 about z.
+TEST(ZmatrixModel, CheckZmatrixListsFrameAndRowsWithSixDigits) {
+    support::TempDir dir;
+    support::ScopedChdir here(dir.path());
+    CZMATRIX z(3);
+    ASSERT_TRUE(read_text(z, "3\n1\n2 1\n3 2\n", false));
+    CCLUSTER xyz(3);
+    xyz[2] = CVECTOR(0, 0, 1);
+    xyz[3] = CVECTOR(1, 0, 1);
+    z.combine_zmatrix(xyz);
+    z.putout_check_zmatrix();
+    EXPECT_EQ(dir.read(CHECK_ZMATRIX_FILE),
+              "3\n"
+              "<0 0 0>\t(0 1.5708 4.71239)\n"
+              "1\t0 0\t0 0\t0 0\n"
+              "2\t1 1\t0 0\t0 1.5708\n"
+              "3\t2 1\t1 1.5708\t0 4.71239\n");
+    // A directory in the way of the file.
+    std::filesystem::remove(CHECK_LINKING_FILE);
+    std::filesystem::create_directory(CHECK_LINKING_FILE);
+    expect_thrown_int([&] { z.putout_check_linking(); }, 0);
+}
