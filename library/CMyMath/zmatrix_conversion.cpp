@@ -23,33 +23,32 @@ CVECTOR to_molecule_frame(const CVECTOR& v, double alfa, double bata) {
 
 // The point x at bond from a, whose angle x-a-b (vertex a) and dihedral x-a-b-c come as
 // cosine and sine: the point CVECTOR::p_forthpoint places, written out on plain numbers
-// in the frame of u (unit vector from a to b), p (unit part of c - a perpendicular to u)
-// and n = u x p. A torsion step re-places every atom beyond the bond this way, so
-// the sines and cosines come ready and nothing is called per coordinate. Throws bond,
-// like p_forthpoint, when c lies on the line a-b.
+// in the frame of u (unit vector from a to b), n (unit normal of the plane a, b, c) and
+// p = n x u (unit, in that plane, perpendicular to u, on the side of c). A torsion step
+// re-places every atom beyond the bond this way, so the sines and cosines come ready,
+// the two lengths are taken side by side and nothing is called per coordinate. Throws
+// bond, like p_forthpoint, when c lies on the line a-b.
 void place_fourth(CVECTOR& x, const CVECTOR& a, const CVECTOR& b, const CVECTOR& c, double bond,
                   double cos_angle, double sin_angle, double cos_dihedral, double sin_dihedral) {
     // The collinearity test of CVECTOR::p_online, (b - c) x (a - c) == 0 component-wise.
+    // The same cross product, negated, is (b - a) x (c - a): the normal of the plane.
     const double bcx = b.x - c.x, bcy = b.y - c.y, bcz = b.z - c.z;
     const double acx = a.x - c.x, acy = a.y - c.y, acz = a.z - c.z;
-    if (std::fabs(bcy * acz - acy * bcz) < DOUBLE_PRECISION &&
-        std::fabs(bcz * acx - acz * bcx) < DOUBLE_PRECISION &&
-        std::fabs(bcx * acy - acx * bcy) < DOUBLE_PRECISION)
+    double nx = bcy * acz - acy * bcz, ny = bcz * acx - acz * bcx, nz = bcx * acy - acx * bcy;
+    if (std::fabs(nx) < DOUBLE_PRECISION && std::fabs(ny) < DOUBLE_PRECISION &&
+        std::fabs(nz) < DOUBLE_PRECISION)
         throw bond;
 
     double ux = b.x - a.x, uy = b.y - a.y, uz = b.z - a.z;
-    const double u_length = std::sqrt(ux * ux + uy * uy + uz * uz);
-    ux /= u_length;
-    uy /= u_length;
-    uz /= u_length;
-    const double wx = c.x - a.x, wy = c.y - a.y, wz = c.z - a.z;
-    const double along_u = wx * ux + wy * uy + wz * uz;
-    double px = wx - along_u * ux, py = wy - along_u * uy, pz = wz - along_u * uz;
-    const double p_length = std::sqrt(px * px + py * py + pz * pz);
-    px /= p_length;
-    py /= p_length;
-    pz /= p_length;
-    const double nx = uy * pz - uz * py, ny = uz * px - ux * pz, nz = ux * py - uy * px;
+    const double u_scale = 1 / std::sqrt(ux * ux + uy * uy + uz * uz);
+    const double n_scale = -1 / std::sqrt(nx * nx + ny * ny + nz * nz);
+    ux *= u_scale;
+    uy *= u_scale;
+    uz *= u_scale;
+    nx *= n_scale;
+    ny *= n_scale;
+    nz *= n_scale;
+    const double px = ny * uz - nz * uy, py = nz * ux - nx * uz, pz = nx * uy - ny * ux;
 
     // Turning p back by the dihedral about u gives the half-plane of x; the bond angle
     // is laid off from u within it.
