@@ -180,6 +180,7 @@ private:
 // "i\t" and the row, with 15 significant digits. Throws 0 on an empty matrix.
 std::ostream& operator<<(std::ostream& out, const CZMATRIX& matrix);
 // Reads a count (which must equal the matrix's size, else the int n is thrown), the
-// origin and orientation, then per row its atom number and six fields. On bad text the
-// matrix is re-created empty and ZMATRIX_INPUT_ERROR goes to standard error.
+// origin and orientation, then per row its atom number and six fields. On bad text every
+// entry of the matrix goes back to zero, its size kept, and ZMATRIX_INPUT_ERROR goes to
+// standard error.
 std::istream& operator>>(std::istream& in, CZMATRIX& matrix);

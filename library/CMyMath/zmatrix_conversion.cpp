@@ -22,43 +22,37 @@ CVECTOR to_molecule_frame(const CVECTOR& v, double alfa, double bata) {
 }
 
 // The point x at bond from a, whose angle x-a-b (vertex a) and dihedral x-a-b-c come as
-// cosine and sine: the point CVECTOR::p_forthpoint places, written out on plain numbers
-// in the frame of u (unit vector from a to b), n (unit normal of the plane a, b, c) and
-// p = n x u (unit, in that plane, perpendicular to u, on the side of c). A torsion step
-// re-places every atom beyond the bond this way, so the sines and cosines come ready,
-// the two lengths are taken side by side and nothing is called per coordinate. Throws
-// bond, like p_forthpoint, when c lies on the line a-b.
+// cosine and sine: the point CVECTOR::p_forthpoint places, written out on plain numbers.
+// With u = b - a and k = (b - c) x (a - c), the normal of the plane a, b, c pointing
+// against u x (c - a), the unit frame is u / |u|, the in-plane direction towards c
+// (u x k) / (|u| |k|) and the normal -k / |k|. Neither cross product waits for a length,
+// the two lengths are taken side by side, and nothing is called per coordinate: a torsion
+// step re-places every atom beyond the bond this way. Throws bond, like p_forthpoint,
+// when c lies on the line a-b.
 void place_fourth(CVECTOR& x, const CVECTOR& a, const CVECTOR& b, const CVECTOR& c, double bond,
                   double cos_angle, double sin_angle, double cos_dihedral, double sin_dihedral) {
-    // The collinearity test of CVECTOR::p_online, (b - c) x (a - c) == 0 component-wise.
-    // The same cross product, negated, is (b - a) x (c - a): the normal of the plane.
+    // k is the cross product of CVECTOR::p_online's collinearity test, == 0 component-wise.
     const double bcx = b.x - c.x, bcy = b.y - c.y, bcz = b.z - c.z;
     const double acx = a.x - c.x, acy = a.y - c.y, acz = a.z - c.z;
-    double nx = bcy * acz - acy * bcz, ny = bcz * acx - acz * bcx, nz = bcx * acy - acx * bcy;
-    if (std::fabs(nx) < DOUBLE_PRECISION && std::fabs(ny) < DOUBLE_PRECISION &&
-        std::fabs(nz) < DOUBLE_PRECISION)
+    const double kx = bcy * acz - acy * bcz, ky = bcz * acx - acz * bcx, kz = bcx * acy - acx * bcy;
+    if (std::fabs(kx) < DOUBLE_PRECISION && std::fabs(ky) < DOUBLE_PRECISION &&
+        std::fabs(kz) < DOUBLE_PRECISION)
         throw bond;
 
-    double ux = b.x - a.x, uy = b.y - a.y, uz = b.z - a.z;
+    const double ux = b.x - a.x, uy = b.y - a.y, uz = b.z - a.z;
+    const double mx = uy * kz - uz * ky, my = uz * kx - ux * kz, mz = ux * ky - uy * kx;
     const double u_scale = 1 / std::sqrt(ux * ux + uy * uy + uz * uz);
-    const double n_scale = -1 / std::sqrt(nx * nx + ny * ny + nz * nz);
-    ux *= u_scale;
-    uy *= u_scale;
-    uz *= u_scale;
-    nx *= n_scale;
-    ny *= n_scale;
-    nz *= n_scale;
-    const double px = ny * uz - nz * uy, py = nz * ux - nx * uz, pz = nx * uy - ny * ux;
+    const double k_scale = 1 / std::sqrt(kx * kx + ky * ky + kz * kz);
 
-    // Turning p back by the dihedral about u gives the half-plane of x; the bond angle
-    // is laid off from u within it.
-    const double on_axis = bond * cos_angle;
+    // Turning the in-plane direction back by the dihedral about u gives the half-plane
+    // of x; the bond angle is laid off from u within it.
     const double off_axis = bond * sin_angle;
-    const double toward_c = off_axis * cos_dihedral;
-    const double across = -off_axis * sin_dihedral;
-    x.x = a.x + on_axis * ux + toward_c * px + across * nx;
-    x.y = a.y + on_axis * uy + toward_c * py + across * ny;
-    x.z = a.z + on_axis * uz + toward_c * pz + across * nz;
+    const double along_u = bond * cos_angle * u_scale;
+    const double toward_c = off_axis * cos_dihedral * u_scale * k_scale;
+    const double along_k = off_axis * sin_dihedral * k_scale;
+    x.x = a.x + along_u * ux + toward_c * mx + along_k * kx;
+    x.y = a.y + along_u * uy + toward_c * my + along_k * ky;
+    x.z = a.z + along_u * uz + toward_c * mz + along_k * kz;
 }
 
 }  // namespace
