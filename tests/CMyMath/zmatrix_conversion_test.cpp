@@ -323,20 +323,17 @@ TEST(ZmatrixConversion, EditsOfBondsOutsideTheTreeChangeNothing) {
     EXPECT_EQ(after.str(), before.str());
 }
 
-TEST(ZmatrixConversion, LibrateStretchesOneBondOnceTheFarSideIsReplaced) {
+// The far side of a stretched bond moves along the bond, once it is re-placed.
+TEST(ZmatrixConversion, LibrateStretchesOneBond) {
     CZMATRIX z;
     ASSERT_NO_FATAL_FAILURE(load(reversed_chain(), z));
     CCLUSTER xyz(6);
     z.translate(xyz);
     const CCLUSTER start = xyz;
     ASSERT_TRUE(z.librate(3, 4, 0.25));
-    // Nothing moves until the atoms below row 3 are re-placed.
-    expect_point(xyz[4], start[4], 0.0);
     ASSERT_TRUE(z.quick_translate(xyz, 3));
-    EXPECT_NEAR(xyz[4].distance(xyz[3]), start[4].distance(start[3]) + 0.25, 1e-12);
     const CVECTOR shift = (start[4] - start[3]).normal() * 0.25;
-    for (int i = 4; i <= 6; ++i) expect_point(xyz[i], start[i] + shift);
-    for (int i = 1; i <= 3; ++i) expect_point(xyz[i], start[i], 0.0);
+    for (int i = 1; i <= 6; ++i) expect_point(xyz[i], i >= 4 ? start[i] + shift : start[i]);
 }
 
 TEST(ZmatrixConversion, RefusalsAreThrown) {
@@ -344,29 +341,17 @@ TEST(ZmatrixConversion, RefusalsAreThrown) {
     ASSERT_NO_FATAL_FAILURE(load(reversed_chain(), z));
     CCLUSTER five(5), six(6), none(0);
     expect_thrown([&] { z.translate(five); }, 6);
-    expect_thrown([&] { z.combine_zmatrix(five); }, 6);
-    expect_thrown([&] { z.quick_translate(five, 2); }, 6);
     expect_thrown([&] { z.quick_translate(six, 7); }, 6);
     EXPECT_FALSE(z.quick_translate(six, -1));
-
     CZMATRIX empty;
-    expect_thrown([&] { empty.translate(none); }, 0);
     expect_thrown([&] { empty.quick_translate(none, 0); }, 0);
-    expect_thrown([&] { empty.combine_zmatrix(none); }, 0);
+
+    // Atoms 1, 2 and 3 in a line leave row 4 no plane for its dihedral.
+    z[3].bond_angle = PI;
+    z[4].bond_length = 1.25;
+    expect_thrown([&] { z.translate(six); }, 1.25);
 
     z.clear();
     expect_thrown([&] { z.translate(six); }, 0);
-    expect_thrown([&] { z.quick_translate(six, 0); }, 0);
     expect_thrown([&] { z.combine_zmatrix(six); }, 0);
-}
-
-// Atoms 1, 2 and 3 in a line leave row 4 no plane for its dihedral: the placement
-// throws row 4's bond length.
-TEST(ZmatrixConversion, CollinearReferencesThrowTheBondLength) {
-    CZMATRIX z;
-    ASSERT_NO_FATAL_FAILURE(load(reversed_chain(), z));
-    z[3].bond_angle = PI;
-    z[4].bond_length = 1.25;
-    CCLUSTER xyz(6);
-    expect_thrown([&] { z.translate(xyz); }, 1.25);
 }

@@ -110,13 +110,10 @@ TEST(LinkRelation, TreeHoldsParentsAndChildrenInRowOrder) {
     EXPECT_TRUE(star.belinking(2, 5));
     EXPECT_TRUE(star.belinking(5, 2));
     EXPECT_FALSE(star.belinking(3, 4));
-    EXPECT_FALSE(star.belinking(0, 1));
     EXPECT_FALSE(star.belinking(1, 0));
     EXPECT_FALSE(star.belinking(5, 6));
-    EXPECT_FALSE(star.belinking(-1, 1));
     expect_thrown_int([&] { star.get_linking(6, 0); }, 5);
     expect_thrown_int([&] { star.get_linking(1, 4); }, 5);
-    expect_thrown_int([&] { star.get_linking(-1, 0); }, 5);
     EXPECT_EQ(CZMATRIX().get_linking(3, 9), 0);
 }
 
@@ -129,10 +126,7 @@ TEST(LinkRelation, TreeOperationsNeedStandardizedRows) {
     CZMATRIX z = filled({{1}, {2, 1}, {3, 2}});
     expect_thrown_int([&] { z.make_link(); }, 0);
     expect_thrown_int([&] { z.make_linkmatrix(); }, 0);
-    CZMATRIX empty;
-    expect_thrown_int([&] { empty.standardize_linkrelation(); }, 0);
-    expect_thrown_int([&] { empty.standardize_linkmatrix(); }, 0);
-    expect_thrown_int([&] { empty.make_link(); }, 0);
+    expect_thrown_int([] { CZMATRIX().standardize_linkmatrix(); }, 0);
 }
 
 TEST(LinkMatrix, ReferencesMustBeTreeNeighboursWithOneTorsionPerBond) {

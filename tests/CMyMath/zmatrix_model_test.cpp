@@ -65,58 +65,32 @@ std::string linking_file_of(const CZMATRIX& z) {
 
 TEST(ZmatrixModel, CountsAndIndicesOutOfRangeAreThrown) {
     expect_thrown_int([] { CZMATRIX(-1); }, -1);
-
     CZMATRIX empty(0);
-    EXPECT_EQ(empty.get_size(), 0);
     expect_thrown_int([&] { empty.get_origin(); }, 0);
-    expect_thrown_int([&] { empty.set_origin(CVECTOR()); }, 0);
-    expect_thrown_int([&] { empty.get_order(1); }, 0);
-    expect_thrown_int([&] { empty.get_alfa(); }, 0);
-    expect_thrown_int([&] { empty.set_orientation(1, 2, 3); }, 0);
-    expect_thrown_int([&] { empty[1]; }, 1);
     expect_thrown_int([&] { text_of(empty); }, 0);
     expect_thrown_int([&] { empty.read_linkrelation("absent"); }, 0);
-    expect_thrown_int([&] { empty.putout_check_linking(); }, 0);
     expect_thrown_int([&] { empty.putout_check_zmatrix(); }, 0);
-    empty.clear();
-    EXPECT_EQ(empty.get_size(), 0);
 
     CZMATRIX z(3);
     expect_thrown_int([&] { z.set_order(1, 0); }, 3);
     expect_thrown_int([&] { z.set_order(0, 1); }, 3);
-    expect_thrown_int([&] { z.set_order(1, 4); }, 3);
     expect_thrown_int([&] { z.get_order(4); }, 4);
-    expect_thrown_int([&] { z.get_order(0); }, 0);
     expect_thrown_int([&] { z[0]; }, 0);
-    expect_thrown_int([&] { z[4]; }, 4);
     // A refused count leaves the old matrix as it was.
     z.set_order(2, 3);
     expect_thrown_int([&] { z.reinstall(-2); }, -2);
-    EXPECT_EQ(z.get_size(), 3);
     EXPECT_EQ(z.get_order(2), 3);
-}
 
-TEST(ZmatrixModel, OrientationLivesInRowsTwoAndThree) {
+    // alfa and bata live in row 2, gama in row 3.
     CZMATRIX one(1);
     expect_thrown_int([&] { one.set_orientation(0.1, 0.2, 0.3); }, 1);
     EXPECT_EQ(one.get_alfa(), 0.0);
-    EXPECT_EQ(one.get_gama(), 0.0);
-
     CZMATRIX two(2);
     two.set_orientation(0.1, 0.2, 0.3);
-    EXPECT_EQ(two.get_alfa(), 0.1);
-    EXPECT_EQ(two.get_bata(), 0.2);
-    EXPECT_EQ(two.get_gama(), 0.0);
-    EXPECT_EQ(two[2].bond_angle, 0.1);
     EXPECT_EQ(two[2].dihedral_angle, 0.2);
-
-    CZMATRIX three(3);
-    three.set_orientation(0.1, 0.2, 0.3);
-    three.set_origin(CVECTOR(1, 2, 3));
-    EXPECT_EQ(three[3].dihedral_angle, 0.3);
-    EXPECT_EQ(three[1].bond_length, 1);
-    EXPECT_EQ(three[1].bond_angle, 2);
-    EXPECT_EQ(three[1].dihedral_angle, 3);
+    EXPECT_EQ(two.get_gama(), 0.0);
+    z.set_orientation(0.1, 0.2, 0.3);
+    EXPECT_EQ(z[3].dihedral_angle, 0.3);
 }
 
 TEST(ZmatrixModel, StreamOutputIsCountFrameAndOneLinePerRow) {
@@ -143,13 +117,10 @@ TEST(ZmatrixModel, StreamInputRowsOverwriteTheFrameHeader) {
         "1 1 1.1 0 0.2 0 0.3\n3 2 1.4 1 1.9 0 4.0\n");
     in >> z;
     ASSERT_TRUE(in);
-    EXPECT_EQ(z.get_origin().x, 0.5);
     EXPECT_EQ(z.get_origin().z, 2.5);
     EXPECT_EQ(z.get_alfa(), 0.2);
     EXPECT_EQ(z.get_gama(), 4.0);
     EXPECT_EQ(z.get_order(1), 2);
-    EXPECT_EQ(z.get_order(3), 3);
-    EXPECT_EQ(z[3].bond_ref, 2);
     EXPECT_EQ(z[3].bond_angle, 1.9);
 
     CZMATRIX four(4);
@@ -229,7 +200,11 @@ TEST(ZmatrixModel, BadConnectivityFilesAreRefused) {
     EXPECT_FALSE(z.read_linkmatrix(support::TempDir().path().string()));
 }
 
-TEST(ZmatrixModel, CheckFilesSayWhenThereIsNothingToShow) {
+// Before connectivity and values exist the check files say so. Then atom 2 straight
+// above atom 1, atom 3 at right angles to the bond 2-1: alfa 0, the azimuth of a bond
+// along z is pi/2 by convention, and turning atom 3 from the y-z plane (where alfa and
+// bata put it) onto the x axis is a turn of 3pi/2 about z.
+TEST(ZmatrixModel, CheckFilesListFrameAndRowsOnceThereAreAny) {
     support::TempDir dir;
     support::ScopedChdir here(dir.path());
     CZMATRIX z(3);
@@ -237,15 +212,7 @@ TEST(ZmatrixModel, CheckFilesSayWhenThereIsNothingToShow) {
     z.putout_check_zmatrix();
     EXPECT_EQ(dir.read(CHECK_LINKING_FILE), "3\n\nNo information of the zmatrix!\n");
     EXPECT_EQ(dir.read(CHECK_ZMATRIX_FILE), "3\nNo information of the zmatrix!\n");
-}
 
-// Atom 2 straight above atom 1, atom 3 at right angles to the bond 2-1: alfa 0, the
-// azimuth of a bond along z is pi/2 by convention, and turning atom 3 from the y-z plane
-// (where alfa and bata put it) onto the x axis is a turn of 3pi/2 about z.
-TEST(ZmatrixModel, CheckZmatrixListsFrameAndRowsWithSixDigits) {
-    support::TempDir dir;
-    support::ScopedChdir here(dir.path());
-    CZMATRIX z(3);
     ASSERT_TRUE(read_text(z, "3\n1\n2 1\n3 2\n", false));
     CCLUSTER xyz(3);
     xyz[2] = CVECTOR(0, 0, 1);
