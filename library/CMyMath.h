@@ -1,6 +1,8 @@
-// Geometry of atoms: 3-D vectors with the constructions of internal coordinates, and
-// ordered point sets (a conformer's coordinates) with whole-set moves.
+// Geometry of atoms: 3-D vectors with the constructions of internal coordinates, ordered
+// point sets (a conformer's coordinates) with whole-set moves, and Z-matrices (internal
+// coordinates with the bond tree that turns torsions).
 #pragma once
 
 #include "CMyMath/cluster.h"
 #include "CMyMath/vector.h"
+#include "CMyMath/zmatrix.h"
