@@ -2,9 +2,10 @@
 // geometry, Gaussian input, bond list, and the final geometry of a Gaussian output file;
 // the test of whether two geometries are the same conformer; the check of bond lengths
 // against the bond list; local edits and the joining of two fragments; bonds perceived
-// from distances.
+// from distances, and the generator's Z-matrix tree and rotatable bonds derived from them.
 #pragma once
 
 #include "CConformer/basic_conformer.h"
 #include "CConformer/bond_perception.h"
 #include "CConformer/bonds.h"
+#include "CConformer/conformer_setup.h"

@@ -1,0 +1,60 @@
+// The set-up of the generator from one geometry: bonds, tree and rotatable bonds in one
+// call, the freedom file and the summary of the bonds chosen.
+#include "CConformer/conformer_setup.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "detail/perception_messages.h"
+
+namespace {
+
+// What the generator takes: at most this many rotatable bonds, each of 1..9 steps.
+const int MOST_ROTATABLE_BONDS = 20;
+const int MOST_STEPS = 9;
+
+}  // namespace
+
+CConformerSetup::CConformerSetup(const CBasicConformer& conformer)
+    : bonds(conformer), tree(conformer, bonds) {
+    symbols.assign(static_cast<std::size_t>(conformer.get_size()) + 1, "");
+    for (int i = 1; i <= conformer.get_size(); ++i) {
+        symbols[i] = conformer.get_element(i).get_symbol();
+    }
+    rotatable = choose_rotatable_bonds(conformer, bonds, tree);
+}
+
+void CConformerSetup::set_steps(int steps) {
+    if (steps < 1 || steps > MOST_STEPS) {
+        throw PerceptionError(detail::steps_message(steps, MOST_STEPS));
+    }
+    for (auto& bond : rotatable) bond.steps = steps;
+}
+
+void CConformerSetup::write_freedom_file(const std::string& file) const {
+    if (rotatable.empty()) throw PerceptionError(detail::no_rotatable_bond_message());
+    const int count = static_cast<int>(rotatable.size());
+    if (count > MOST_ROTATABLE_BONDS) {
+        throw PerceptionError(detail::too_many_rotatable_message(count, MOST_ROTATABLE_BONDS));
+    }
+    std::ofstream out(file);
+    if (!out) throw PerceptionError(detail::cannot_write_message(file));
+    // The fixed atom first: the moving atom's row hangs on it, so the reader keeps the
+    // pair as written. "3-5 6": atom 5 and everything beyond it turn, in six steps.
+    out << count << "\n\n";
+    for (const auto& bond : rotatable) {
+        out << bond.fixed << '-' << bond.moving << ' ' << bond.steps << '\n';
+    }
+    out.close();
+    if (!out) throw PerceptionError(detail::cannot_write_message(file));
+}
+
+std::string CConformerSetup::summary() const {
+    std::ostringstream text;
+    for (const auto& bond : rotatable) {
+        text << detail::atom_name(bond.fixed, symbols[bond.fixed]) << " - "
+             << detail::atom_name(bond.moving, symbols[bond.moving]) << ", " << bond.steps
+             << " steps\n";
+    }
+    return text.str();
+}
