@@ -23,10 +23,8 @@ const std::size_t MAX_KEY_LENGTH = 32;
 // first:
 //     \HF=-74.9643288\MP2=-75.0022821\RMSD=2.787e-10\Dipole=0.5025539,0.,0.3787015\...
 //     \HF=-76.01\MP2=-76.19\MP3=-76.20\MP4D=...\MP4DQ=...\MP4SDQ=...\CCSD=...\CCSD(T)=...
-// An unrestricted job puts its spin entries between them:
-//     \HF=...\S2=0.7538\S2-1=0.\S2A=0.750006\MP2=...
-// A double-hybrid functional (B2PLYP) writes its final energy as
-// "MP2=" and only the SCF part of it as "HF=".
+// An unrestricted job writes spin entries (S2=0.7538, S2A=) and spin-projected energies
+// (PUHF=, PMP2-0=) among them; those are not named.
 bool is_post_hf_key(const std::string& key) {
     static const char* const KEYS[] = {
         "MP2",   "MP3",      "MP4D",      "MP4DQ", "MP4SDQ",  "MP4SDTQ", "MP5",   "CISD",
