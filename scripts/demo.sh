@@ -16,17 +16,27 @@ show() {
     done
 }
 
+# The first frame of unique_conformers.xyz: its atom count line says how long it is.
+first_frame() {
+    local atoms
+    atoms="$(head -n 1 unique_conformers.xyz)"
+    echo "--- unique_conformers.xyz (first of $(grep -c '  E=' unique_conformers.xyz) frames)"
+    head -n "$((atoms + 2))" unique_conformers.xyz
+}
+
 echo "=== sort_outputs on examples/outputs (15 atoms, reference atom 1, methyl H 3 4 5)"
 cd "$work/outputs"
 "$build/sort_outputs" 15 0.00002 0.05 0.15 1 3 4 5 > sort_outputs.log
-show all_list2.txt unique_list2.txt errorfile.txt
+show all_list2.txt unique_list2.txt errorfile.txt ensemble.txt
+first_frame
 
 echo
 echo "=== collect_records, then sort_collection on examples/records"
 cd "$work/records"
 "$build/collect_records"
 "$build/sort_collection" all_collection.txt 15 1 3 4 5 > sort_collection.log
-show all_list2.txt unique_list2.txt
+show all_list2.txt unique_list2.txt ensemble.txt
+first_frame
 
 echo
 echo "Progress output and all files are in $work"

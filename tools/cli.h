@@ -1,10 +1,14 @@
 // What every program of the toolkit shares: the failure that ends a run with one line on
-// standard error, checked whole-number arguments, the list of interchangeable atoms, and
+// standard error, options before the positional arguments, checked whole-number
+// arguments, the list of interchangeable atoms, the ensemble files of the two sorters, and
 // the frame of main.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
+
+class COutSortList;
 
 namespace cli {
 
@@ -12,12 +16,56 @@ const int EXIT_DONE = 0;
 const int EXIT_FAILED = 1;
 const int EXIT_REFUSED = 2;
 
-// A refusal or failure, reported on standard error as "<program>: <why>"; the program
-// then exits with status.
+// A refusal or failure, reported on standard error as "<program>: <why>", then the usage
+// line when there is one; the program then exits with status.
 struct Failure {
     std::string why;
     int status = EXIT_REFUSED;
+    std::string usage{};
 };
+
+// An option of a command line: a name beginning with "--" ("--no-ensemble"), and for one
+// that takes the next argument as its value, what that value is ("K").
+struct Option {
+    std::string name;
+    std::string value;
+};
+
+// The options given on a command line and where its positional arguments begin.
+struct Options {
+    std::map<std::string, std::string> given;  // name -> value ("" for an option without one)
+    int first = 1;                             // index in argv of the first positional argument
+    bool has(const Option& option) const { return given.count(option.name) > 0; }
+    const std::string& value(const Option& option) const { return given.at(option.name); }
+};
+
+// Reads the options at the start of a command line: every argument beginning with "--"
+// before the first that does not. Refused with a Failure that carries the usage line: an
+// option not among known, one without its value, one given twice, and an argument
+// beginning with "--" after the positional arguments.
+Options read_options(int argc, char* argv[], const std::vector<Option>& known,
+                     const std::string& usage);
+
+// The options of both sorters for their ensemble files.
+inline const Option NO_ENSEMBLE{"--no-ensemble", ""};
+inline const Option TEMPERATURE{"--temperature", "K"};
+
+// Whether to write the ensemble files, and at which temperature (K).
+struct EnsembleChoice {
+    bool wanted = true;
+    double temperature = 0.0;
+};
+
+// The choice that --no-ensemble and --temperature make: room temperature by default; a
+// temperature that is not a positive number is refused with a Failure. Warns when
+// --temperature comes with --no-ensemble.
+EnsembleChoice ensemble_choice(const char* program, const Options& options);
+
+// Writes "ensemble.txt" and "unique_conformers.xyz" of a filtered list when they are
+// wanted; energy_name names the energy ranked by ("HF", "G"). Throws a Failure naming a
+// file that could not be written.
+void write_ensemble(const EnsembleChoice& choice, const COutSortList& list,
+                    const std::string& energy_name);
 
 // atof, then truncation toward zero (the argument conventions of the toolkit), refused
 // with a Failure "<what> must lie in low..high, not <text>" outside low..high, before
@@ -37,6 +85,10 @@ inline const int* equivalence(const std::vector<int>& atoms) {
 // "<program>: warning: <what>" on standard error, for a command line or input that runs
 // but may not do what its user expects.
 void warn(const char* program, const std::string& what);
+
+// "<program>: note: <what>" on standard error, for what the user may want to know about
+// a run that does what was asked.
+void note(const char* program, const std::string& what);
 
 // Warns once for every atom that an equivalence list names more than once.
 void warn_repeated_atoms(const char* program, const std::vector<int>& atoms);

@@ -1,8 +1,10 @@
 // sort_outputs: ranks the Gaussian output files named in "list.txt" by energy, groups the
 // duplicate conformers and writes "all_list2.txt" (every result with its group) and
-// "unique_list2.txt" (one result per group).
+// "unique_list2.txt" (one result per group), then "ensemble.txt" (relative energies and
+// populations of the distinct conformers) and "unique_conformers.xyz".
 //
-//   sort_outputs atoms energy_tol dipole_tol geometry_tol reference_atom [atom ...]
+//   sort_outputs [--temperature K] [--no-ensemble] [--energy KIND] [--input-orientation]
+//                atoms energy_tol dipole_tol geometry_tol reference_atom [atom ...]
 
 #include <array>
 #include <cstdlib>
@@ -22,6 +24,10 @@ const char* const PROGRAM = "sort_outputs";
 const char* const USAGE =
     "usage: sort_outputs atoms energy_tolerance dipole_tolerance geometry_tolerance "
     "reference_atom [interchangeable_atom ...]";
+const cli::Option ENERGY{"--energy", "KIND"};
+const cli::Option INPUT_ORIENTATION_OPTION{"--input-orientation", ""};
+const std::vector<cli::Option> OPTIONS = {cli::TEMPERATURE, cli::NO_ENSEMBLE, ENERGY,
+                                          INPUT_ORIENTATION_OPTION};
 const char* const LIST_FILE = "list.txt";
 const char* const MSG_CANNOT_OPEN_LIST = "Cannot open file: list.txt";
 
@@ -58,6 +64,35 @@ void warn_about_arguments(int atoms, int reference_atom, const double (&toleranc
             }
 }
 
+// How the output files are read: --energy and --input-orientation.
+ResultReadOptions reading(const cli::Options& options) {
+    ResultReadOptions read;
+    read.input_orientation = options.has(INPUT_ORIENTATION_OPTION);
+    if (options.has(ENERGY) && !EnergyKind::parse(options.value(ENERGY), read.energy))
+        throw cli::Failure{
+            "the energy must be HF, another archive entry's key (MP2, CCSD(T), "
+            "...), G or H, not " +
+            options.value(ENERGY)};
+    return read;
+}
+
+// Files ranked by "HF=" whose archive also holds a post-HF energy: the user may have
+// meant that one.
+void note_other_energies(const COutSortList& results) {
+    for (const OtherEnergies& file : results.other_energies()) {
+        std::string keys;
+        for (const std::string& key : file.keys)
+            keys += (keys.empty() ? "\"" : ", \"") + key + "=\"";
+        const std::string& highest = file.keys.back();
+        cli::note(PROGRAM, file.name + " was ranked by its \"HF=\" value; its archive also holds " +
+                               keys +
+                               (file.keys.size() == 1
+                                    ? ": rank by it with " + ENERGY.name + " " + highest
+                                    : ": rank by one of them with " + ENERGY.name + " " +
+                                          ENERGY.value + ", e.g. " + ENERGY.name + " " + highest));
+    }
+}
+
 // A file named twice in "list.txt" is read and ranked twice.
 void warn_about_repeated_files(const COutSortList& results) {
     std::map<std::string, int> named;
@@ -69,11 +104,17 @@ void warn_about_repeated_files(const COutSortList& results) {
                                    LIST_FILE + " and read each time");
 }
 
-int run(int argc, char* argv[]) {
+int run(int all_argc, char* all_argv[]) {
+    const cli::Options options = cli::read_options(all_argc, all_argv, OPTIONS, USAGE);
+    // The positional arguments as argv[1], argv[2], ...
+    const int argc = all_argc - options.first + 1;
+    char** const argv = all_argv + options.first - 1;
     if (argc < 6) {
         std::cerr << USAGE << std::endl;
         return cli::EXIT_REFUSED;
     }
+    const cli::EnsembleChoice ensemble = cli::ensemble_choice(PROGRAM, options);
+    const ResultReadOptions read = reading(options);
     const int atoms = cli::whole_number(argv[1], 0, MAX_CONFORMER_SIZE, "the atom count");
     const double tolerances[3] = {std::atof(argv[2]), std::atof(argv[3]), std::atof(argv[4])};
     // With 0 atoms no output file can be read; the list reader reports that below.
@@ -83,6 +124,7 @@ int run(int argc, char* argv[]) {
     warn_about_arguments(atoms, reference_atom, tolerances, equivalence);
 
     COutSortList results(atoms);
+    results.set_read_options(read);
     if (!results.read_filelist(LIST_FILE)) {
         std::cout << MSG_CANNOT_OPEN_LIST << std::endl;
         const std::string why = list_failure(atoms);
@@ -91,6 +133,7 @@ int run(int argc, char* argv[]) {
     }
     for (const LeftOut& file : results.left_out())
         std::cerr << PROGRAM << ": " << file.name << ": " << file.reason << '\n';
+    if (!options.has(ENERGY)) note_other_energies(results);
     warn_about_repeated_files(results);
     try {
         results.QuickSort(tolerances[0], tolerances[1], tolerances[2], reference_atom,
@@ -105,6 +148,7 @@ int run(int argc, char* argv[]) {
     }
     const std::string unwritten = out_result_files(results);
     if (!unwritten.empty()) throw cli::Failure{"cannot create file: " + unwritten};
+    cli::write_ensemble(ensemble, results, read.energy.name());
     // The names of the unreadable files are the one record of what was left out.
     if (!results.error_file_written())
         throw cli::Failure{"cannot write file: " + ERROR_FILE + " (" +

@@ -1,8 +1,9 @@
 // sort_collection: ranks the records of a collection file (written by collect_records)
 // by energy, groups the duplicate conformers with fixed tolerances and writes
-// "all_list2.txt" and "unique_list2.txt".
+// "all_list2.txt" and "unique_list2.txt", then "ensemble.txt" and "unique_conformers.xyz".
 //
-//   sort_collection collection_file atoms reference_atom [atom ...]
+//   sort_collection [--temperature K] [--no-ensemble]
+//                   collection_file atoms reference_atom [atom ...]
 
 #include <iostream>
 #include <string>
@@ -17,6 +18,9 @@ namespace {
 const char* const PROGRAM = "sort_collection";
 const char* const USAGE =
     "usage: sort_collection collection_file atoms reference_atom [interchangeable_atom ...]";
+const std::vector<cli::Option> OPTIONS = {cli::TEMPERATURE, cli::NO_ENSEMBLE};
+// The energy of a collection record, from its "HF=" line.
+const char* const ENERGY_NAME = "HF";
 
 // Duplicates: energies within 2e-05, dipoles within 0.05, and every atom's distance from
 // the reference atom within 0.15 angstrom.
@@ -24,11 +28,16 @@ const double ENERGY_TOLERANCE = 2e-05;
 const double DIPOLE_TOLERANCE = 0.05;
 const double GEOMETRY_TOLERANCE = 0.15;
 
-int run(int argc, char* argv[]) {
+int run(int all_argc, char* all_argv[]) {
+    const cli::Options options = cli::read_options(all_argc, all_argv, OPTIONS, USAGE);
+    // The positional arguments as argv[1], argv[2], ...
+    const int argc = all_argc - options.first + 1;
+    char** const argv = all_argv + options.first - 1;
     if (argc < 4) {
         std::cerr << USAGE << std::endl;
         return cli::EXIT_REFUSED;
     }
+    const cli::EnsembleChoice ensemble = cli::ensemble_choice(PROGRAM, options);
     const std::string collection = argv[1];
     // With no atoms every geometry would count as identical.
     const int atoms = cli::whole_number(argv[2], 1, MAX_CONFORMER_SIZE, "the atom count");
@@ -62,6 +71,7 @@ int run(int argc, char* argv[]) {
                       cli::equivalence(equivalence));
     const std::string unwritten = out_result_files(results);
     if (!unwritten.empty()) throw cli::Failure{"cannot create file: " + unwritten};
+    cli::write_ensemble(ensemble, results, ENERGY_NAME);
     return cli::EXIT_DONE;
 }
 

@@ -14,6 +14,25 @@ using detail::tell;
 
 namespace {
 
+// Entries and key lengths beyond which the walk through the entries after "HF=" gives
+// up: an archive section has a dozen entries of short keys.
+const int MAX_ENTRIES_AFTER_ENERGY = 64;
+const std::size_t MAX_KEY_LENGTH = 32;
+
+// Archive keys of the correlated energies that Gaussian writes after "HF=", lowest level
+// first:
+//     \HF=-74.9643288\MP2=-75.0022821\RMSD=2.787e-10\Dipole=0.5025539,0.,0.3787015\...
+//     \HF=-76.01\MP2=-76.19\MP3=-76.20\MP4D=...\MP4DQ=...\MP4SDQ=...\CCSD=...\CCSD(T)=...
+// An unrestricted job writes spin entries (S2=0.7538, S2A=) and spin-projected energies
+// (PUHF=, PMP2-0=) among them; those are not named.
+bool is_post_hf_key(const std::string& key) {
+    static const char* const KEYS[] = {
+        "MP2",   "MP3",      "MP4D",      "MP4DQ", "MP4SDQ",  "MP4SDTQ", "MP5",   "CISD",
+        "QCISD", "QCISD(T)", "QCISD(TQ)", "CCSD",  "CCSD(T)", "BD",      "BD(T)", "BD(TQ)",
+    };
+    return std::find(std::begin(KEYS), std::end(KEYS), key) != std::end(KEYS);
+}
+
 // Hands out the characters of a file one by one going backward from a position.
 class BackwardChars {
 public:
@@ -121,6 +140,7 @@ EnergyDipoleMissing read_energy_dipole(std::istream& in, bool whole_file, Energy
     if (!find_archive_entry(in, ARCHIVE_ENERGY, -1, std::ios_base::end, whole_file))
         return EnergyDipoleMissing::energy_entry;
     if (!read_number_ignore(in, values.energy)) return EnergyDipoleMissing::energy_number;
+    values.energy_end = tell(in);
     if (!find_archive_entry(in, ARCHIVE_DIPOLE, 1, std::ios_base::cur, whole_file))
         return EnergyDipoleMissing::dipole_entry;
     std::array<double, 3>& d = values.dipole;
@@ -128,6 +148,32 @@ EnergyDipoleMissing read_energy_dipole(std::istream& in, bool whole_file, Energy
           in.ignore(1) && read_number_ignore(in, d[2])))
         return EnergyDipoleMissing::dipole_vector;
     return EnergyDipoleMissing::nothing;
+}
+
+std::vector<std::string> post_hf_energies(std::istream& in, Pos from) {
+    const Pos at_call = tell(in);
+    seek(in, from);
+    std::streambuf& text = *in.rdbuf();
+    const int eof = std::char_traits<char>::eof();
+    const auto separator = [](int c) { return c == '\\' || c == '|'; };
+    std::vector<std::string> keys;
+    int c = text.sbumpc();
+    for (int entry = 0; entry < MAX_ENTRIES_AFTER_ENERGY; ++entry) {
+        // The rest of a value: "-382.3082666,-382.3081,..." in a scan, "C01 [X(C6H12O2)]".
+        while (c != eof && c != '@' && !separator(c)) c = text.sbumpc();
+        if (!separator(c)) break;
+        std::string key;
+        for (c = text.sbumpc(); c != eof && c != '=' && !separator(c); c = text.sbumpc()) {
+            if (!is_wrap(c)) key += static_cast<char>(c);
+            if (key.size() > MAX_KEY_LENGTH) break;
+        }
+        // An empty entry, "\\", ends the section of the energies.
+        if (c != '=' || key == "Dipole") break;
+        if (is_post_hf_key(key)) keys.push_back(key);
+        c = text.sbumpc();
+    }
+    seek(in, at_call);
+    return keys;
 }
 
 }  // namespace detail

@@ -18,6 +18,7 @@ COutSortList& COutSortList::operator=(const COutSortList& other) {
     confsize = other.confsize;
     identity_rule = other.identity_rule;
     progress_text = other.progress_text;
+    read_options = other.read_options;
     entries.clear();
     if (count > 0) {
         entries.resize(static_cast<std::size_t>(count) + 1);

@@ -20,6 +20,12 @@ struct LeftOut {
     std::string reason;  // what was missing or wrong, in words
 };
 
+// An output file ranked by its "HF=" energy whose archive also holds post-HF energies.
+struct OtherEnergies {
+    std::string name;               // output file name as listed
+    std::vector<std::string> keys;  // archive keys in archive order: "MP2", ..., "CCSD(T)"
+};
+
 // A 1-based list of results of one molecule (confsize atoms each). Position 0 is the
 // sort's scratch slot.
 class COutSortList {
@@ -45,6 +51,9 @@ public:
     // before every comparison (the collection sorter does).
     void set_identity_rule(IdentityRule rule) { identity_rule = rule; }
     void set_progress_text(bool on) { progress_text = on; }
+    // How read_filelist reads the output files: which energy, which geometry table.
+    void set_read_options(const ResultReadOptions& options) { read_options = options; }
+    const ResultReadOptions& get_read_options() const { return read_options; }
 
     // Fills the list from the Gaussian output files named in a list file; unreadable ones
     // are named in "errorfile.txt".
@@ -53,6 +62,9 @@ public:
     bool read_collectf(const std::string& file, int confsize);
     // What the last read_filelist or read_collectf left out, in file order, with reasons.
     const std::vector<LeftOut>& left_out() const { return left_out_list; }
+    // The files of the last read_filelist, ranked by "HF=", whose archive holds post-HF
+    // energies, in list order.
+    const std::vector<OtherEnergies>& other_energies() const { return other_energies_list; }
     // False when the last read_filelist created "errorfile.txt" but could not write it
     // whole (a full disk): the names of the unreadable files are then lost.
     bool error_file_written() const { return error_file_complete; }
@@ -85,7 +97,9 @@ private:
     int confsize = 0;
     IdentityRule identity_rule = IdentityRule::superposition;
     bool progress_text = false;
+    ResultReadOptions read_options;
     std::vector<LeftOut> left_out_list;
+    std::vector<OtherEnergies> other_energies_list;
     bool error_file_complete = true;
 };
 

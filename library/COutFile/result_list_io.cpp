@@ -1,15 +1,21 @@
 #include "COutFile/result_list.h"
 
+#include <utility>
+
 #include "detail/record_list.h"
 
 bool COutSortList::read_filelist(const std::string& file) {
     if (confsize <= 0) return false;
     left_out_list.clear();
+    other_energies_list.clear();
     const detail::ListedOutputs listed = detail::read_listed_outputs(
         file, ERROR_FILE, entries, count,
         [this](COutSort& result, const std::string& name) -> std::string {
-            const ResultReadStatus status = result.read_info(name, confsize);
-            return status.ok() ? "" : status.reason(confsize);
+            ResultReadStatus status = result.read_info(name, confsize, read_options);
+            if (!status.ok()) return status.reason(confsize);
+            if (!status.post_hf.empty())
+                other_energies_list.push_back({name, std::move(status.post_hf)});
+            return "";
         },
         [this](const std::string& name, const std::string& reason) {
             left_out_list.push_back({"", name, reason});

@@ -4,6 +4,9 @@
 #include <array>
 #include <istream>
 #include <string>
+#include <vector>
+
+#include "detail/text_io.h"
 
 namespace detail {
 
@@ -24,6 +27,7 @@ bool find_archive_entry(std::istream& in, const std::string& key, int direction,
 struct EnergyDipole {
     double energy = 0.0;
     std::array<double, 3> dipole{};
+    Pos energy_end = 0;  // stream position just after the energy's number
     double dipole_length() const;
 };
 
@@ -40,5 +44,10 @@ enum class EnergyDipoleMissing {
 // "Dipole=" behind it; the stream is then left after the dipole. values is complete
 // only when nothing is missing.
 EnergyDipoleMissing read_energy_dipole(std::istream& in, bool whole_file, EnergyDipole& values);
+
+// The keys of the post-HF energies ("MP2", "CCSD(T)", ...) among the entries that follow
+// the position from, up to the "Dipole=" entry or the end of the archive section; from is
+// the end of the "HF=" value. The stream position is kept.
+std::vector<std::string> post_hf_energies(std::istream& in, Pos from);
 
 }  // namespace detail

@@ -191,3 +191,137 @@ TEST(ResultRecord, EveryBrokenOutputIsRefusedForItsReason) {
         EXPECT_EQ(r.conformer.get_vector(2).y, 0.7572) << file;
     }
 }
+
+namespace {
+
+// Reads an output file's text with the energy and geometry options into r; the reason it
+// was left out, or "".
+std::string read_with(const std::string& text, const std::string& energy, bool input_orientation,
+                      COutSort& r, ResultReadStatus* status = nullptr) {
+    support::TempDir dir;
+    dir.write("job.log", text);
+    ResultReadOptions options;
+    EXPECT_TRUE(EnergyKind::parse(energy, options.energy)) << energy;
+    options.input_orientation = input_orientation;
+    const ResultReadStatus read = r.read_info(dir.file("job.log"), support::ETHANOL_ATOMS, options);
+    if (status) *status = read;
+    return read.ok() ? "" : read.reason(support::ETHANOL_ATOMS);
+}
+
+// An ethanol optimisation; with force constant lines, a frequency job whose
+// thermochemistry lies that many lines of about 75 bytes before the archive (400 put it
+// beyond the last 16 KB, which are read first).
+support::GaussianOutput job(const std::string& post_hf, int force_constant_lines = -1) {
+    support::GaussianOutput output;
+    output.steps = {support::turned(support::ethanol(), 0.4), support::ethanol()};
+    output.post_hf = post_hf;
+    if (force_constant_lines >= 0) {
+        output.enthalpy = "-154.901234";
+        output.free_energy = "-154.934567";
+        output.force_constant_lines = force_constant_lines;
+    }
+    return output;
+}
+
+std::string text_of(const support::GaussianOutput& output) {
+    return support::gaussian_output(output);
+}
+
+}  // namespace
+
+// The energy chosen: another archive entry read like "HF=" (the last one, also broken by a
+// wrap with CR LF), or the last thermochemistry sum of a frequency job, however far from
+// the end; a file without it is left out for that reason.
+TEST(ResultRecord, ChosenEnergyReplacesTheHfValue) {
+    support::GaussianOutput cut = job("");
+    cut.archive = false;
+    const std::string wrapped_mp2 =
+        text_of(cut) +
+        " 1\\1\\GINC\\SP\\RMP2-FC\\HF=-74.9\\MP2=-74.5\\\\@\n"
+        " 1\\1\\GINC\\SP\\RMP2-FC\\STO-3G\\H2O1\\\\#P "
+        "MP2\\\\Water\\\\State=1-A1\\HF=-74.9643288\\M\r\n"
+        " P2=-7\r\n 5.0022821\\RMSD=2.787e-10\\Dipole=0.5025539,0.,0.3787015\\\\@\r\n";
+    std::string two_frequency_steps = text_of(job("", 10));
+    two_frequency_steps.insert(two_frequency_steps.find(" Berny optimization."),
+                               support::thermochemistry("-154.1111111", "-154.2222222"));
+    const std::string g = "\"Sum of electronic and thermal Free Energies=\"";
+    struct Case {
+        std::string text;
+        std::string energy;
+        double expected;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {text_of(job("MP2=-155.3012345")), "HF", -154.9876543, ""},
+        {text_of(job("MP2=-155.30\\MP3=-155.31\\CCSD=-155.33\\CCSD(T)=-155.3456")), "CCSD(T)",
+         -155.3456, ""},
+        {wrapped_mp2, "MP2", -75.0022821, ""},
+        {text_of(job("")), "MP2", 0, "no \"MP2=\" entry in an archive block"},
+        {text_of(job("MP2=")), "MP2", 0, "no number after \"MP2=\""},
+        {text_of(job("", 400)), "G", -154.934567, ""},
+        {text_of(job("", 400)), "H", -154.901234, ""},
+        {two_frequency_steps, "G", -154.934567, ""},
+        {text_of(job("")), "G", 0, "no " + g + " line (not a frequency job)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.energy + " " + c.reason);
+        COutSort r;
+        EXPECT_EQ(read_with(c.text, c.energy, false, r), c.reason);
+        if (c.reason.empty()) {
+            EXPECT_DOUBLE_EQ(r.energy, c.expected);
+        }
+    }
+}
+
+// Read by "HF=", the status names the post-HF energies of the archive, the projected and
+// spin entries of an unrestricted job not among them.
+TEST(ResultRecord, PostHfEnergiesBesideHfAreNamed) {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"", {}},
+        {"MP2=-155.30\\MP3=-155.31\\MP4SDQ=-155.33\\CCSD=-155.33\\CCSD(T)=-155.34",
+         {"MP2", "MP3", "MP4SDQ", "CCSD", "CCSD(T)"}},
+        {"S2=0.7538\\S2-1=0.\\S2A=0.750006\\MP2=-155.3\\PMP2-0=-155.31", {"MP2"}},
+    };
+    for (const auto& [post_hf, named] : cases) {
+        COutSort r;
+        ResultReadStatus status;
+        ASSERT_EQ(read_with(text_of(job(post_hf)), "HF", false, r, &status), "");
+        EXPECT_EQ(status.post_hf, named) << post_hf;
+    }
+}
+
+// With input orientation allowed: the last "Input orientation:" table of a file without a
+// "Standard orientation:" table; a file with one is read from it, even when it lies
+// beyond the end that is read first and an input table follows it.
+TEST(ResultRecord, InputOrientationOnlyWhenThereIsNoStandardOne) {
+    const auto anti = support::ethanol();
+    const auto moved = support::turned(anti, 1.1);
+    support::GaussianOutput nosym = job("");
+    nosym.orientation = support::GaussianOutput::input_only;
+    nosym.steps = {anti, moved};
+    support::GaussianOutput far = job("", 400);
+    far.steps = {anti};
+    std::string later_input = text_of(far);
+    later_input.insert(later_input.find(" 1\\1\\GINC"),
+                       support::orientation_table("Input orientation:", moved));
+    std::string no_table = text_of(job(""));
+    const std::size_t first = no_table.find(" Berny optimization.");
+    no_table.erase(first, no_table.find(" Optimization completed.") - first);
+
+    struct Case {
+        std::string text;
+        std::vector<support::Atom> geometry;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {text_of(nosym), moved, ""},
+        {later_input, anti, ""},
+        {no_table, {}, "neither a \"Standard orientation:\" nor an \"Input orientation:\" table"},
+    };
+    for (const Case& c : cases) {
+        COutSort r;
+        ASSERT_EQ(read_with(c.text, "HF", true, r), c.reason);
+        if (c.reason.empty())
+            support::expect_same_geometry(r.conformer, support::conformer_of(c.geometry), 1e-6);
+    }
+}

@@ -120,6 +120,7 @@ std::string archive_block(const GaussianOutput& output) {
         entries += field;
     }
     entries += "\\\\Version=ES64L-G16RevC.01\\State=1-A\\HF=" + output.energy +
+               (output.post_hf.empty() ? "" : "\\" + output.post_hf) +
                "\\RMSD=3.412e-09\\RMSF=2.118e-05\\Dipole=" + output.dipole +
                "\\Quadrupole=-1.2,0.8,0.4,0.1,0.,0.\\PG=C01 [X(" + output.formula + ")]\\\\@";
     std::string text;
@@ -128,7 +129,35 @@ std::string archive_block(const GaussianOutput& output) {
     return text;
 }
 
+// Lines of "Force constants in Cartesian coordinates", which a frequency job prints after
+// its thermochemistry.
+std::string force_constants(int lines) {
+    std::string text = " Force constants in Cartesian coordinates: \n";
+    char line[96];
+    for (int i = 0; i < lines; ++i) {
+        const double d = static_cast<double>(i);
+        std::snprintf(line, sizeof line, " %6d  %13.6E %13.6E %13.6E %13.6E %13.6E\n", i + 1,
+                      0.5 * std::sin(d), 0.1 * std::cos(d), -0.02 * std::sin(2 * d), 1e-3 * d, 0.3);
+        text += line;
+    }
+    return text;
+}
+
 }  // namespace
+
+std::string thermochemistry(const std::string& enthalpy, const std::string& free_energy) {
+    return " Zero-point correction=                           0.206534 (Hartree/Particle)\n"
+           " Thermal correction to Energy=                    0.217965\n"
+           " Thermal correction to Enthalpy=                  0.218909\n"
+           " Thermal correction to Gibbs Free Energy=         0.167615\n"
+           " Sum of electronic and zero-point Energies=           -517.668631\n"
+           " Sum of electronic and thermal Energies=              -517.657200\n"
+           " Sum of electronic and thermal Enthalpies=            " +
+           enthalpy +
+           "\n"
+           " Sum of electronic and thermal Free Energies=         " +
+           free_energy + "\n \n";
+}
 
 std::string orientation_table(const std::string& title, const std::vector<Atom>& atoms) {
     std::string text = std::string(25, ' ') + title + std::string(25, ' ') + "\n" + RULE +
@@ -172,6 +201,9 @@ std::string gaussian_output(const GaussianOutput& output) {
                 text += orientation_table("Standard orientation:", output.steps.back());
             text += population_analysis(output.steps.back());
         }
+        if (!output.free_energy.empty())
+            text += thermochemistry(output.enthalpy, output.free_energy) +
+                    force_constants(output.force_constant_lines);
         text += archive_block(output);
         text += "\n\n AN EXPERT IS ONE WHO KNOWS MORE AND MORE ABOUT LESS AND LESS.\n";
         text += " Job cpu time:       0 days  1 hours 12 minutes 34.5 seconds.\n";

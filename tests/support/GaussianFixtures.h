@@ -34,11 +34,24 @@ struct GaussianOutput {
     // Everything a real job prints after its final geometry before the archive:
     // orbital energies, Mulliken charges, the dipole moment in debye.
     bool population_analysis = false;
+    // Archive entries after "HF=", as a post-HF job writes them: "MP2=-75.0022821".
+    std::string post_hf{};
+    // A frequency job's thermochemistry before the archive when free_energy is not
+    // empty: these sums, then force_constant_lines lines of force constants (about 75
+    // bytes each) between them and the archive.
+    std::string enthalpy{};
+    std::string free_energy{};
+    int force_constant_lines = 0;
 };
 
 // The text of such a file; the archive block is wrapped at 70 columns with a leading
 // blank on every line, as Gaussian writes it.
 std::string gaussian_output(const GaussianOutput& output);
+
+// The thermochemistry of a frequency job with these two sums, as Gaussian prints it:
+//  Sum of electronic and thermal Enthalpies=            -517.656256
+//  Sum of electronic and thermal Free Energies=         -517.707550
+std::string thermochemistry(const std::string& enthalpy, const std::string& free_energy);
 
 // One orientation table as Gaussian prints it, under the given title
 // ("Standard orientation:" or "Input orientation:").

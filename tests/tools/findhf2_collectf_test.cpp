@@ -199,3 +199,64 @@ TEST_F(SortCollection, DoubtfulCommandLinesAreWarnedAboutOnce) {
               "sort_collection: warning: the reference atom 7 is listed as interchangeable: "
               "distances are measured from it\n");
 }
+
+// The ensemble files come after the result files, which stay those of a run with
+// --no-ensemble; the frames hold the records' geometries. Options come before the
+// collection file and do not count as interchangeable atoms.
+TEST_F(SortCollection, EnsembleFilesFollowTheResultFiles) {
+    const auto anti = support::ethanol();
+    const auto moved = support::turned(anti, 0.8);
+    dir.write("all_collection.txt", block(1, "a.log", "-154.00000", "0 0 0.5", anti) +
+                                        block(2, "b.log", "-153.99999", "0 0 0.46", moved) +
+                                        block(3, "c.log", "-152.00000", "0 0 0.5", moved));
+    const RunResult plain = run({"--no-ensemble", "all_collection.txt", "9", "1", "7", "8"});
+    EXPECT_EQ(plain.out.substr(0, 2), "2\n");
+    EXPECT_FALSE(dir.exists("ensemble.txt") || dir.exists("unique_conformers.xyz"));
+    const std::string results = dir.read("all_list2.txt") + dir.read("unique_list2.txt");
+
+    const RunResult r = run({"--temperature", "350", "all_collection.txt", "9", "1", "7", "8"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out + r.err, plain.out + plain.err);
+    EXPECT_EQ(dir.read("all_list2.txt") + dir.read("unique_list2.txt"), results);
+    EXPECT_EQ(dir.read("ensemble.txt"),
+              "# group\tname\tenergy (HF, hartree)\tdE (kcal/mol)\tpopulation (% at 350 K)\t"
+              "results\n"
+              "1\ta.log\t-154\t0.0000\t100.00\t2\n"
+              "2\tc.log\t-152\t1255.0189\t0.00\t1\n"
+              "# distinct conformers: 2, results: 3\n");
+    // The record text holds six significant digits.
+    const std::string xyz = dir.read("unique_conformers.xyz");
+    const std::size_t second = xyz.find("9\nc.log  E=-152  dE=1255.0189  group=2\n");
+    ASSERT_NE(second, std::string::npos) << xyz;
+    dir.write("frame.xyz", xyz.substr(second));
+    CBasicConformer frame(9);
+    ASSERT_TRUE(frame.read_xyz(dir.file("frame.xyz")));
+    for (int i = 1; i <= 9; ++i) {
+        const CVECTOR expected(moved[i - 1].x, moved[i - 1].y, moved[i - 1].z);
+        EXPECT_EQ(frame.get_element(i).get_number(), moved[i - 1].number);
+        EXPECT_NEAR(frame.get_vector(i).distance(expected), 0.0, 2e-5) << i;
+    }
+}
+
+TEST_F(SortCollection, BadOptionsAndUnwritableEnsembleFiles) {
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"--energy", "G", "all_collection.txt", "9", "1"},
+         "sort_collection: unknown option --energy (the options are --temperature K, "
+         "--no-ensemble)\nusage: sort_collection collection_file atoms reference_atom "
+         "[interchangeable_atom ...]\n"},
+        {{"--temperature", "-1", "all_collection.txt", "9", "1"},
+         "sort_collection: the temperature must be a positive number of kelvin, not -1\n"},
+    };
+    for (const auto& [args, err] : refused) {
+        const RunResult r = run(args);
+        EXPECT_EQ(r.status, 2) << err;
+        EXPECT_EQ(r.err, err);
+        EXPECT_EQ(r.out, "");
+    }
+    dir.write("all_collection.txt", block(1, "a.log", "-154.9877", "0 0 0.5", support::ethanol()));
+    std::filesystem::create_directory(dir.path() / "ensemble.txt");
+    const RunResult r = run({"all_collection.txt", "9", "1"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "sort_collection: cannot create file: ensemble.txt\n");
+    EXPECT_EQ(dir.read("unique_list2.txt"), "a.log\t-154.9877\t0.5\t1\n");
+}

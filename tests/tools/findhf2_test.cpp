@@ -363,3 +363,264 @@ TEST_F(SortOutputs, ErrorFileOnAFullDiskIsAFailure) {
               "named there)\n");
     EXPECT_EQ(dir.read("all_list2.txt"), "a.log\t-154.9876543\t0.5\t1\n");
 }
+
+namespace {
+
+// The first line of "ensemble.txt".
+std::string table_head(const std::string& energy = "HF", const std::string& kelvin = "298.15") {
+    return "# group\tname\tenergy (" + energy + ", hartree)\tdE (kcal/mol)\tpopulation (% at " +
+           kelvin + " K)\tresults\n";
+}
+
+// Standard output, standard error, status and the three original result files of a run.
+std::string ranking(const support::TempDir& dir, const RunResult& r) {
+    return std::to_string(r.status) + "|" + r.out + "|" + r.err + "|" + dir.read("all_list2.txt") +
+           "|" + dir.read("unique_list2.txt") + "|" + dir.read("errorfile.txt");
+}
+
+// The first fields of the table line that names a file.
+std::string table_line(const std::string& table, const std::string& name, int fields = 6) {
+    const std::size_t at = table.find("\t" + name + "\t");
+    if (at == std::string::npos) return "no line of " + name;
+    std::size_t end = table.rfind('\n', at) + 1;
+    const std::size_t start = end;
+    for (int f = 0; f < fields; ++f) end = table.find_first_of("\t\n", end) + 1;
+    return table.substr(start, end - 1 - start);
+}
+
+}  // namespace
+
+// The ensemble files come after the result files, which stay those of a run with
+// --no-ensemble. Two hartree are 1255.018948 kcal/mol: no population.
+TEST_F(SortOutputs, EnsembleFilesFollowTheResultFiles) {
+    const auto anti = support::ethanol();
+    output("a.log", "-154.0000000", "0.,0.3,0.4", anti);
+    output("c.log", "-153.9999900", "0.,0.4,0.3", support::turned(anti, 2.1));
+    output("b.log", "-152.0000000", "0.1,0.2,0.2", support::gauche_ethanol());
+    output("killed.log", "-154.99", "0.1,0.2,0.2", anti, false);
+    dir.write("list.txt", "c.log\nkilled.log\na.log\nb.log\n");
+
+    const std::string without =
+        ranking(dir, run({"--no-ensemble", "9", "2e-5", "0.05", "0.15", "2"}));
+    EXPECT_FALSE(dir.exists("ensemble.txt") || dir.exists("unique_conformers.xyz"));
+    EXPECT_EQ(ranking(dir, run({"9", "2e-5", "0.05", "0.15", "2"})), without);
+    EXPECT_EQ(dir.read("ensemble.txt"), table_head() +
+                                            "1\ta.log\t-154\t0.0000\t100.00\t2\n"
+                                            "2\tb.log\t-152\t1255.0189\t0.00\t1\n"
+                                            "# distinct conformers: 2, results: 3\n");
+    const std::string xyz = dir.read("unique_conformers.xyz");
+    EXPECT_EQ(xyz.substr(0, xyz.find('\n', 3) + 1), "9\na.log  E=-154  dE=0.0000  group=1\n");
+    EXPECT_NE(xyz.find("\n9\nb.log  E=-152  dE=1255.0189  group=2\nC "), std::string::npos);
+    EXPECT_EQ(std::count(xyz.begin(), xyz.end(), '\n'), 22);
+}
+
+// R T ln 3 above (0.0010373 hartree) gives a third of the weight at 298.15 K, 75 and 25
+// percent, and 1/sqrt(3) at twice that temperature; nothing else changes.
+TEST_F(SortOutputs, TemperatureChangesOnlyThePopulations) {
+    output("a.log", "-154.0000000", "0.,0.3,0.4", support::ethanol());
+    output("b.log", "-153.9989627", "0.,0.3,0.4", support::gauche_ethanol());
+    dir.write("list.txt", "a.log\nb.log\n");
+    const std::string room = ranking(dir, run({"9", "2e-5", "0.05", "0.15", "2"}));
+    const std::string xyz = dir.read("unique_conformers.xyz");
+    EXPECT_EQ(dir.read("ensemble.txt"), table_head() +
+                                            "1\ta.log\t-154\t0.0000\t75.00\t1\n"
+                                            "2\tb.log\t-153.9989627\t0.6509\t25.00\t1\n"
+                                            "# distinct conformers: 2, results: 2\n");
+    EXPECT_EQ(ranking(dir, run({"--temperature", "596.3", "9", "2e-5", "0.05", "0.15", "2"})),
+              room);
+    EXPECT_EQ(dir.read("unique_conformers.xyz"), xyz);
+    EXPECT_EQ(dir.read("ensemble.txt"), table_head("HF", "596.3") +
+                                            "1\ta.log\t-154\t0.0000\t63.40\t1\n"
+                                            "2\tb.log\t-153.9989627\t0.6509\t36.60\t1\n"
+                                            "# distinct conformers: 2, results: 2\n");
+}
+
+TEST_F(SortOutputs, BadOptionsAreRefusedWithTheUsageLine) {
+    const std::string usage =
+        "usage: sort_outputs atoms energy_tolerance dipole_tolerance geometry_tolerance "
+        "reference_atom [interchangeable_atom ...]\n";
+    const std::string t = "sort_outputs: the temperature must be a positive number of kelvin, not ";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--temp", "300", "9", "2e-5", "0.05", "0.15", "1"},
+         "sort_outputs: unknown option --temp (the options are --temperature K, --no-ensemble, "
+         "--energy KIND, --input-orientation)\n" +
+             usage},
+        {{"9", "2e-5", "0.05", "0.15", "1", "--no-ensemble"},
+         "sort_outputs: option --no-ensemble after the positional arguments: options go first\n" +
+             usage},
+        {{"--no-ensemble", "--no-ensemble", "9", "2e-5", "0.05", "0.15", "1"},
+         "sort_outputs: option --no-ensemble is given twice\n" + usage},
+        {{"--temperature"},
+         "sort_outputs: option --temperature needs a value: --temperature K\n" + usage},
+        {{"--no-ensemble", "9", "2e-5"}, usage},
+        {{"--temperature", "0", "9", "2e-5", "0.05", "0.15", "1"}, t + "0\n"},
+        {{"--temperature", "300K", "9", "2e-5", "0.05", "0.15", "1"}, t + "300K\n"},
+        {{"--energy", "MP2=", "9", "2e-5", "0.05", "0.15", "1"},
+         "sort_outputs: the energy must be HF, another archive entry's key (MP2, CCSD(T), ...), "
+         "G or H, not MP2=\n"},
+    };
+    dir.write("list.txt", "a.log\n");
+    for (const auto& [args, err] : cases) {
+        const RunResult r = run(args);
+        EXPECT_EQ(r.status, 2) << err;
+        EXPECT_EQ(r.err, err);
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(dir.exists("errorfile.txt")) << err;
+    }
+}
+
+// No readable output (a nosym job) still gives both files; with --input-orientation the
+// job is ranked. A file that cannot be written fails the run after the result files.
+TEST_F(SortOutputs, EnsembleFilesOfNoResultsAndUnwritableOnes) {
+    support::GaussianOutput nosym;
+    nosym.steps = {support::ethanol()};
+    nosym.orientation = support::GaussianOutput::input_only;
+    dir.write("nosym.log", support::gaussian_output(nosym));
+    dir.write("list.txt", "nosym.log\n");
+    RunResult r = run({"--temperature", "310", "9", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("ensemble.txt"),
+              table_head("HF", "310") + "# distinct conformers: 0, results: 0\n");
+    EXPECT_EQ(dir.read("unique_conformers.xyz"), "");
+    r = run({"--input-orientation", "9", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(dir.read("unique_list2.txt"), "nosym.log\t-154.9876543\t0.374165738677\t1\n");
+
+    std::filesystem::remove(dir.path() / "unique_conformers.xyz");
+    std::filesystem::create_directory(dir.path() / "unique_conformers.xyz");
+    r = run({"--input-orientation", "9", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "sort_outputs: cannot create file: unique_conformers.xyz\n");
+    EXPECT_EQ(dir.read("unique_list2.txt"), "nosym.log\t-154.9876543\t0.374165738677\t1\n");
+    r = run({"--no-ensemble", "--temperature", "300", "9", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err,
+              "sort_outputs: warning: --temperature has no effect with --no-ensemble: no "
+              "populations are written\n"
+              "sort_outputs: nosym.log: no \"Standard orientation:\" table (a job run with nosym "
+              "prints only \"Input orientation:\")\n");
+}
+
+// --energy ranks by another energy, which the result files and the table hold; a file
+// without it is left out. Without --energy a note names every file ranked by "HF=" whose
+// archive holds post-HF energies.
+TEST_F(SortOutputs, ChosenEnergyRanksAndNotesNameTheOthers) {
+    const auto write = [&](const std::string& name, const std::string& hf,
+                           const std::string& post_hf, const std::vector<Atom>& atoms) {
+        support::GaussianOutput out;
+        out.steps = {atoms};
+        out.energy = hf;
+        out.dipole = "0.,0.3,0.4";
+        out.post_hf = post_hf;
+        dir.write(name, support::gaussian_output(out));
+    };
+    write("a.log", "-154.90", "MP2=-155.30", support::ethanol());
+    write("b.log", "-154.80", "MP2=-155.40\\MP3=-155.41\\CCSD=-155.42\\CCSD(T)=-155.43",
+          support::gauche_ethanol());
+    write("dft.log", "-154.85", "", support::turned(support::ethanol(), 0.5));
+    dir.write("list.txt", "a.log\nb.log\ndft.log\n");
+
+    RunResult r = run({"9", "2e-5", "0.05", "0.15", "1"});
+    const std::string note = "sort_outputs: note: ";
+    EXPECT_EQ(r.err, note +
+                         "a.log was ranked by its \"HF=\" value; its archive also holds \"MP2=\": "
+                         "rank by it with --energy MP2\n" +
+                         note +
+                         "b.log was ranked by its \"HF=\" value; its archive also holds \"MP2=\", "
+                         "\"MP3=\", \"CCSD=\", \"CCSD(T)=\": rank by one of them with --energy "
+                         "KIND, e.g. --energy CCSD(T)\n");
+    const std::string by_hf = dir.read("all_list2.txt");
+    EXPECT_EQ(by_hf, "a.log\t-154.9\t0.5\t1\ndft.log\t-154.85\t0.5\t2\nb.log\t-154.8\t0.5\t3\n");
+    r = run({"--energy", "HF", "9", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(dir.read("all_list2.txt"), by_hf);
+
+    r = run({"--energy", "MP2", "9", "2e-5", "0.05", "0.15", "1"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "sort_outputs: dft.log: no \"MP2=\" entry in an archive block\n");
+    EXPECT_EQ(dir.read("errorfile.txt"), "dft.log\n");
+    EXPECT_EQ(dir.read("all_list2.txt"), "b.log\t-155.4\t0.5\t1\na.log\t-155.3\t0.5\t2\n");
+    // 0.1 hartree are 62.7509474 kcal/mol.
+    EXPECT_EQ(dir.read("ensemble.txt"),
+              table_head("MP2") +
+                  "1\tb.log\t-155.4\t0.0000\t100.00\t1\n2\ta.log\t-155.3\t62.7509\t0.00\t1\n"
+                  "# distinct conformers: 2, results: 2\n");
+}
+
+// Seven divinylbenzene jobs are one conformer with the whole population. The nosym cation
+// job, given a dipole in a copy, is ranked from its input orientation when asked:
+// 382.3082666 - 382.0813927 = 0.2268739 hartree, 142.3655 kcal/mol above.
+TEST(SortOutputsOnRealFiles, DivinylbenzeneEnsembleAndNosymJob) {
+    SKIP_WITHOUT_REAL_OUTPUTS();
+    const auto real = support::real_outputs_dir();
+    support::TempDir dir;
+    std::string nosym = support::read_file(real / "g16_dvb_un_sp.log");
+    const std::size_t entry = nosym.find("\\RMSD=7.235e-09\\");
+    ASSERT_NE(entry, std::string::npos);
+    dir.write("nosym.log", nosym.insert(entry + 16, "Dipole=0.,0.,0.\\"));
+    std::string list;
+    for (const char* file :
+         {"g09_dvb_gopt.out", "g09_dvb_ir.out", "g09_dvb_raman.out", "g16_dvb_gopt.out",
+          "g16_dvb_ir.out", "g16_dvb_raman.out", "g16_dvb_ir_G16C01.out"})
+        list += (real / file).string() + "\n";
+    dir.write("list.txt", list + "nosym.log\n");
+
+    RunResult r =
+        support::run_program(SORT_OUTPUTS_EXE, {"20", "0.00002", "0.05", "0.15", "1"}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("errorfile.txt"), "nosym.log\n");
+    std::string table = dir.read("ensemble.txt");
+    const std::string head = table.substr(table.find("\n1\t") + 3);
+    EXPECT_EQ(head.substr(head.find('\t')),
+              "\t-382.3082666\t0.0000\t100.00\t7\n# distinct conformers: 1, results: 7\n");
+    const std::string xyz = dir.read("unique_conformers.xyz");
+    EXPECT_EQ(std::count(xyz.begin(), xyz.end(), '\n'), 22);
+
+    r = support::run_program(SORT_OUTPUTS_EXE,
+                             {"--input-orientation", "20", "0.00002", "0.05", "0.15", "1"},
+                             dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.read("errorfile.txt"), "");
+    table = dir.read("ensemble.txt");
+    EXPECT_EQ(table_line(table, "nosym.log"), "2\tnosym.log\t-382.0813927\t142.3655\t0.00\t1");
+}
+
+// By free energy the catalyst conformers rank in another order than by "HF=" (conf65
+// below conf212): G = -517.707700, -517.707550, -517.707486 hartree in the files.
+TEST(SortOutputsOnRealFiles, CatalystFreeEnergiesRankInAnotherOrder) {
+    SKIP_WITHOUT_REAL_OUTPUTS();
+    const auto real = support::real_outputs_dir();
+    support::TempDir dir;
+    const std::string c212 = (real / "aminox_cat_conf212_S.log").string();
+    const std::string c65 = (real / "aminox_cat_conf65_S.log").string();
+    const std::string c280 = (real / "aminox_cat_conf280_R.log").string();
+    dir.write("list.txt", c212 + "\n" + c65 + "\n" + c280 + "\n");
+    const RunResult r = support::run_program(
+        SORT_OUTPUTS_EXE, {"--energy", "G", "24", "0.00002", "0.05", "0.15", "1"}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    // 0.000150 and 0.000214 hartree above the lowest.
+    const std::string table = dir.read("ensemble.txt");
+    EXPECT_EQ(table.substr(0, table.find('\n') + 1), table_head("G"));
+    EXPECT_EQ(table_line(table, c280, 4), "1\t" + c280 + "\t-517.7077\t0.0000");
+    EXPECT_EQ(table_line(table, c212, 4), "2\t" + c212 + "\t-517.70755\t0.0941");
+    EXPECT_EQ(table_line(table, c65, 4), "3\t" + c65 + "\t-517.707486\t0.1343");
+}
+
+TEST(SortOutputsOnRealFiles, WaterRankedByMp2) {
+    SKIP_WITHOUT_REAL_OUTPUTS();
+    const std::string water = (support::real_outputs_dir() / "g16_water_mp2.log").string();
+    support::TempDir dir;
+    dir.write("list.txt", water + "\n");
+    RunResult r =
+        support::run_program(SORT_OUTPUTS_EXE, {"3", "0.00002", "0.05", "0.15", "1"}, dir.path());
+    EXPECT_EQ(r.err, "sort_outputs: note: " + water +
+                         " was ranked by its \"HF=\" value; its archive also holds \"MP2=\": "
+                         "rank by it with --energy MP2\n");
+    EXPECT_EQ(dir.read("all_list2.txt"), water + "\t-74.9643288\t0.629265642243\t1\n");
+    r = support::run_program(SORT_OUTPUTS_EXE,
+                             {"--energy", "MP2", "3", "0.00002", "0.05", "0.15", "1"}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(dir.read("all_list2.txt"), water + "\t-75.0022821\t0.629265642243\t1\n");
+}
