@@ -1,8 +1,10 @@
 // One molecular geometry (elements and Cartesian coordinates) with its files: xyz
 // geometry, Gaussian input, bond list, and the final geometry of a Gaussian output file;
 // the test of whether two geometries are the same conformer; the check of bond lengths
-// against the bond list; local edits and the joining of two fragments.
+// against the bond list; local edits and the joining of two fragments; the conformer
+// driven by its Z-matrix, its hydrogen bonds.
 #pragma once
 
 #include "CConformer/basic_conformer.h"
 #include "CConformer/bonds.h"
+#include "CConformer/rotatable_conformer.h"
