@@ -2,9 +2,10 @@
 // geometry, Gaussian input, bond list, and the final geometry of a Gaussian output file;
 // the test of whether two geometries are the same conformer; the check of bond lengths
 // against the bond list; local edits and the joining of two fragments; the conformer
-// driven by its Z-matrix, its hydrogen bonds.
+// driven by its Z-matrix, its hydrogen bonds, and the conformer generator.
 #pragma once
 
 #include "CConformer/basic_conformer.h"
 #include "CConformer/bonds.h"
+#include "CConformer/generator.h"
 #include "CConformer/rotatable_conformer.h"

@@ -72,4 +72,34 @@ std::string freedom_text(const std::vector<std::array<int, 3>>& bonds) {
     return text.str();
 }
 
+std::vector<CollectedCandidate> read_collection(const std::string& text, int atoms) {
+    std::vector<CollectedCandidate> records;
+    std::istringstream in(text);
+    std::string label;
+    while (in >> label) {
+        CollectedCandidate record;
+        EXPECT_EQ(label.substr(0, 5), "NAME_");
+        record.serial = std::stoi(label.substr(5));
+        in >> record.name;
+        record.symbols.resize(1);
+        record.points.resize(1);
+        for (int i = 1; i <= atoms; ++i) {
+            std::string symbol;
+            CVECTOR p;
+            in >> symbol >> p.x >> p.y >> p.z;
+            record.symbols.push_back(symbol);
+            record.points.push_back(p);
+        }
+        std::string end;
+        in >> end;
+        EXPECT_EQ(end, std::string(45, '-')) << "record " << record.serial;
+        if (!in) {
+            ADD_FAILURE() << "record " << record.serial << " is cut short";
+            break;
+        }
+        records.push_back(record);
+    }
+    return records;
+}
+
 }  // namespace support

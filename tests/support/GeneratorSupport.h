@@ -49,4 +49,16 @@ double dial_angle(const CVECTOR& d);
 // A freedom file: the count, then one "a-b steps" line per bond.
 std::string freedom_text(const std::vector<std::array<int, 3>>& bonds);
 
+// One record of a candidate collection file: "NAME_<serial>: <name>", one line per atom
+// "symbol<tab>x y z", and the closing line of hyphens.
+struct CollectedCandidate {
+    int serial = 0;
+    std::string name;
+    std::vector<std::string> symbols;
+    std::vector<CVECTOR> points;  // 1-based, entry 0 unused
+};
+
+// Every record of the text; a record out of that layout fails the test.
+std::vector<CollectedCandidate> read_collection(const std::string& text, int atoms);
+
 }  // namespace support
