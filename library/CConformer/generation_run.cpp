@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <charconv>
 #include <ctime>
 #include <iostream>
 
@@ -84,7 +85,15 @@ void CGenerateConformer::reposit(int i) {
 
 void CGenerateConformer::show_schedule() const {
     const double done = static_cast<double>(header.ignored + header.generated);
-    std::cout << SCHEDULE << done / static_cast<double>(header.total) * 100 << PER_CENT;
+    // The figure as a fresh stream prints a double (printf's %g, 6 digits: 33.3333, 100),
+    // written once per combination without the stream's formatting machinery.
+    char figure[32];
+    const std::to_chars_result end = std::to_chars(figure, figure + sizeof figure,
+                                                   done / static_cast<double>(header.total) * 100,
+                                                   std::chars_format::general, 6);
+    std::cout << SCHEDULE;
+    std::cout.write(figure, end.ptr - figure);
+    std::cout << PER_CENT;
 }
 
 void CGenerateConformer::walk(int i, Candidate what) {

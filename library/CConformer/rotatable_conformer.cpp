@@ -3,6 +3,8 @@
 #include "CConformer/rotatable_conformer.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -13,20 +15,27 @@ using detail::skip_line;
 
 namespace {
 
-// A pair that the clash test never reports.
+// The bound of a pair that the clash test never reports: no squared distance lies below.
 const double NEVER_CLASHES = -1.0;
 
-// The largest squared distance s with sqrt(s) <= limit. The clash test compares squared
-// distances with it and so decides every pair, to the last bit, as a comparison of the
-// distance with the bonding distance would: limit * limit alone can round to either side.
-double squared_limit(double limit) {
+// The smallest squared distance s with sqrt(s) > limit: a pair clashes exactly when its
+// squared distance lies below it, so that comparing squares decides every pair, to the
+// last bit, as comparing the distance with the bonding distance would (limit * limit
+// alone can round to either side).
+double squared_bound(double limit) {
     const double up = std::numeric_limits<double>::infinity();
     double s = limit * limit;
     while (s > 0 && std::sqrt(s) > limit) s = std::nextafter(s, 0.0);
-    for (double next = std::nextafter(s, up); std::sqrt(next) <= limit;
-         next = std::nextafter(s, up))
-        s = next;
+    while (std::sqrt(s) <= limit) s = std::nextafter(s, up);
     return s;
+}
+
+// The sign bit of a difference: a - b is negative exactly when a < b, since rounding
+// never carries a difference across zero.
+std::uint64_t sign_of(double difference) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &difference, sizeof bits);
+    return bits;
 }
 
 }  // namespace
@@ -45,7 +54,7 @@ void CRotatableConformer::clear_generator_state() {
     xhy_table.clear();
     hbonds.clear();
     clash_elements.clear();
-    clash_limits.clear();
+    clash_bounds.clear();
 }
 
 int CRotatableConformer::current_number(int input_number) const {
@@ -138,13 +147,13 @@ Clash CRotatableConformer::first_clash() const {
 void CRotatableConformer::build_clash_table() {
     clash_elements.assign(static_cast<std::size_t>(size) + 1, 0);
     for (int i = 1; i <= size; ++i) clash_elements[i] = elements[i].get_number();
-    clash_limits.clear();
-    clash_limits.reserve(static_cast<std::size_t>(size) * (size - 1) / 2);
+    clash_bounds.clear();
+    clash_bounds.reserve(static_cast<std::size_t>(size) * (size - 1) / 2);
     for (int i = 1; i <= size; ++i) {
         for (int j = i + 1; j <= size; ++j) {
             const bool exempt = zmatrix.belinking(i, j) || is_contact(i, j);
-            clash_limits.push_back(exempt ? NEVER_CLASHES
-                                          : squared_limit(elements[i].bond_distance(elements[j])));
+            clash_bounds.push_back(exempt ? NEVER_CLASHES
+                                          : squared_bound(elements[i].bond_distance(elements[j])));
         }
     }
 }
@@ -159,20 +168,25 @@ bool CRotatableConformer::clash_table_fits() const {
 bool CRotatableConformer::conformer_legit() const {
     if (!clash_table_fits()) return first_clash().first == 0;
     if (size < 2) return true;
-    // A run tests every geometry on its way through the combinations: the pairs come
-    // from the table, one atom's row of partners at a time, on the points in place.
+    // A run tests every geometry on its way through the combinations. The pairs come from
+    // the table one atom's row of partners at a time, on the points in place; the signs of
+    // the differences are gathered without a branch, so that the row is worked through two
+    // pairs at once.
     const CVECTOR* point = &xyz[1] - 1;
-    const double* limit = clash_limits.data();
+    const double* bound = clash_bounds.data();
     for (int i = 1; i < size; ++i) {
         const CVECTOR p = point[i];
-        bool clash = false;
-        for (int j = i + 1; j <= size; ++j, ++limit) {
-            const double dx = point[j].x - p.x;
-            const double dy = point[j].y - p.y;
-            const double dz = point[j].z - p.z;
-            clash |= dx * dx + dy * dy + dz * dz <= *limit;
+        const CVECTOR* partner = point + i + 1;
+        const int partners = size - i;
+        std::uint64_t signs = 0;
+        for (int j = 0; j < partners; ++j) {
+            const double dx = partner[j].x - p.x;
+            const double dy = partner[j].y - p.y;
+            const double dz = partner[j].z - p.z;
+            signs |= sign_of(dx * dx + dy * dy + dz * dz - bound[j]);
         }
-        if (clash) return false;
+        if (signs >> 63 != 0) return false;
+        bound += partners;
     }
     return true;
 }

@@ -125,11 +125,11 @@ protected:
 
 private:
     // The clash test's table for the elements it was built for: per pair i < j, in the
-    // test's order, the largest squared distance that clashes, or -1 for pairs that never
-    // do. Built when the Z-matrix is read; a conformer whose elements have changed since
-    // is tested pair by pair.
+    // test's order, the smallest squared distance that does not clash, or -1 for pairs
+    // that never do. Built when the Z-matrix is read; a conformer whose elements have
+    // changed since is tested pair by pair.
     std::vector<int> clash_elements;
-    std::vector<double> clash_limits;
+    std::vector<double> clash_bounds;
 
     void clear_generator_state();
     void build_clash_table();
