@@ -44,20 +44,22 @@ std::string fixed3(double value) {
     return text;
 }
 
-// The atom count on the first line of an xyz file ("22" or "22  leucine").
+// The atom count on the first line of an xyz file ("22" or "22  leucine"), read as the
+// geometry reader reads it.
 int atom_count(const std::string& file) {
     if (!readable_file(file)) throw failed("cannot read file: " + file);
     std::ifstream in(file);
     std::string line;
     std::getline(in, line);
     std::istringstream words(line);
-    std::string first;
-    words >> first;
-    std::istringstream number(first);
     int atoms = 0;
-    if (!(number >> atoms) || !number.eof() || atoms < 1 || atoms > MAX_CONFORMER_SIZE)
+    if (!(words >> atoms) || atoms < 1 || atoms > MAX_CONFORMER_SIZE) {
+        std::istringstream again(line);
+        std::string first;
+        again >> first;
         throw failed(file + ": the atom count on the first line must lie in 1.." +
                      std::to_string(MAX_CONFORMER_SIZE) + ", not \"" + first + "\"");
+    }
     return atoms;
 }
 
@@ -165,6 +167,9 @@ void run_mode(CGenerateConformer& generator, Mode mode) {
         }
     } catch (double) {
         throw failed("the run stopped: a turned geometry put three reference atoms on one line");
+    } catch (int value) {
+        throw failed("the run stopped on an atom or row number out of range (" +
+                     std::to_string(value) + ")");
     }
 }
 

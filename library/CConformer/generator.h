@@ -94,7 +94,7 @@ public:
     // n atoms; opens and empties the run log "GenerateConformer.log" in the working
     // directory. Throws the int n outside 0..MAX_CONFORMER_SIZE or when the log cannot be
     // opened.
-    explicit CGenerateConformer(int n = 0);
+    explicit CGenerateConformer(int n);
 
     // Empties the generator for n atoms, drops the freedom list and restores the default
     // folder; the log stays open and keeps what it holds.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -135,6 +136,14 @@ TEST(FreedomFile, ReinstallKeepsTheLogOpenAndDropsTheRest) {
     EXPECT_EQ(g.get_name(), "");
     support::expect_thrown([&] { g.get_bond(1); }, 1);
     EXPECT_TRUE(dir.exists("GenerateConformer.log"));
+}
+
+TEST(FreedomFile, GeneratorWithoutItsLogIsRefused) {
+    TempDir dir;
+    support::ScopedChdir here(dir.path());
+    std::filesystem::create_directory(dir.path() / "GenerateConformer.log");
+    support::expect_thrown([] { CGenerateConformer g(5); }, 5);
+    support::expect_thrown([] { CGenerateConformer g(101); }, 101);
 }
 
 }  // namespace

@@ -79,6 +79,8 @@ TEST(RotatableConformer, RefusedZmatrixFilesAreToldApart) {
     ASSERT_TRUE(c.read_xyz(dir.file("m.xyz")));
     EXPECT_EQ(c.read_Zmatrix_file(dir.file("none.zmat")).outcome, ZmatrixFileStatus::cannot_open);
     EXPECT_EQ(c.get_element(1).get_symbol(), "O");
+    CRotatableConformer empty(0);
+    support::expect_thrown([&] { empty.read_Zmatrix(dir.file("m.zmat")); }, 0);
 }
 
 // The contacts follow the block after one separator line of any length; a file may stop
