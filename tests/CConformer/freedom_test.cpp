@@ -120,24 +120,6 @@ TEST(FreedomFile, RefusalsLeaveNoFreedomList) {
     EXPECT_EQ(g.get_bond(1).atom_b, 3);
 }
 
-TEST(FreedomFile, ReinstallKeepsTheLogOpenAndDropsTheRest) {
-    TempDir dir;
-    support::ScopedChdir here(dir.path());
-    CGenerateConformer g(5);
-    support::load(g, branched_chain(), dir);
-    dir.write("m.freedom", "1\n1-2 3\n");
-    ASSERT_TRUE(g.read_freedom("m.freedom"));
-    g.set_path("elsewhere/");
-    EXPECT_EQ(g.get_folder(), "elsewhere/");
-    g.reinstall(3);
-    EXPECT_EQ(g.get_size(), 3);
-    EXPECT_EQ(g.get_freedom_number(), 0);
-    EXPECT_EQ(g.get_folder(), DEFAULT_FOLDER);
-    EXPECT_EQ(g.get_name(), "");
-    support::expect_thrown([&] { g.get_bond(1); }, 1);
-    EXPECT_TRUE(dir.exists("GenerateConformer.log"));
-}
-
 TEST(FreedomFile, GeneratorWithoutItsLogIsRefused) {
     TempDir dir;
     support::ScopedChdir here(dir.path());

@@ -125,20 +125,6 @@ TEST(HydrogenBonds, ListRunsByDonorThenAcceptorThenHydrogen) {
     EXPECT_EQ(c.get_Hbond_energy(-1), 0.0);
 }
 
-// The list is that of the last search: turning the molecule does not renew it.
-TEST(HydrogenBonds, ListIsKeptUntilTheNextSearch) {
-    TempDir dir;
-    CRotatableConformer c(4);
-    support::load(c, donor_and_acceptor("O", "O", 2.79), dir);
-    ASSERT_EQ(c.get_Hbond_number(), 1);
-    // Y's hydrogen turned about X-Y cannot change the bond; X's hydrogen swung away can.
-    c.set_exyz(2, CELEMENT("H"), CVECTOR(-0.96, 0, 0));
-    EXPECT_EQ(c.get_Hbond_number(), 1);
-    ASSERT_TRUE(c.find_Hbond());
-    EXPECT_EQ(c.get_Hbond_number(), 0);
-    EXPECT_EQ(c.get_Hbond_energy(0), 0.0);
-}
-
 TEST(HydrogenBonds, MoleculesWithoutDonorsOrAtoms) {
     CRotatableConformer none(0);
     EXPECT_FALSE(none.find_Hbond());

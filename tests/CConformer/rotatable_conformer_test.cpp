@@ -43,22 +43,27 @@ TEST(RotatableConformer, ReadingTheZmatrixRenumbersAtomsIntoRowOrder) {
     EXPECT_NEAR(c.get_zmatrix()[4].bond_length, m.atoms[0].at.distance(m.atoms[1].at), 1e-12);
 }
 
-TEST(RotatableConformer, RefusedZmatrixFilesAreToldApart) {
+// After the block come one separator line of any length and the contacts; a file may
+// stop anywhere before the pairs. Only a file whose block was taken renumbers the atoms.
+TEST(RotatableConformer, ZmatrixFilesAreReadOrRefusedForACause) {
     const std::string block = "5\n4\n3 4\n2 3 4\n1 2 3 4\n5 1 2 3\n";
     struct Case {
-        const char* what;
         std::string text;
         ZmatrixFileStatus::Outcome outcome;
-        int atoms;
+        int atoms_or_contacts;
     };
     const Case cases[] = {
-        {"another molecule", "4\n4\n3 4\n2 3 4\n1 2 3 4\n", ZmatrixFileStatus::other_size, 4},
-        {"no count", "four atoms\n", ZmatrixFileStatus::other_size, 0},
-        {"a short row", "5\n4\n3 4\n2 3\n1 2 3 4\n5 1 2 3\n", ZmatrixFileStatus::links_refused, 5},
-        {"an atom twice", "5\n4\n3 4\n2 3 4\n1 2 3 4\n1 1 2 3\n", ZmatrixFileStatus::links_refused,
-         5},
-        {"a pair missing", block + "--\n2\n1 5\n", ZmatrixFileStatus::contacts_unreadable, 5},
-        {"a pair half there", block + "--\n1\n1\n", ZmatrixFileStatus::contacts_unreadable, 5},
+        {block, ZmatrixFileStatus::read, 0},
+        {block + "----\n0\n", ZmatrixFileStatus::read, 0},
+        {block + "----\n-3\n1 5\n", ZmatrixFileStatus::read, 0},
+        {block + std::string(3000, '-') + "\n1\n1 5\n", ZmatrixFileStatus::read, 1},
+        {block + "----\n2\n1 5\n2\n5\n", ZmatrixFileStatus::read, 2},
+        {"4\n4\n3 4\n2 3 4\n1 2 3 4\n", ZmatrixFileStatus::other_size, 4},
+        {"four atoms\n", ZmatrixFileStatus::other_size, 0},
+        {"5\n4\n3 4\n2 3\n1 2 3 4\n5 1 2 3\n", ZmatrixFileStatus::links_refused, 5},
+        {"5\n4\n3 4\n2 3 4\n1 2 3 4\n1 1 2 3\n", ZmatrixFileStatus::links_refused, 5},
+        {block + "--\n2\n1 5\n", ZmatrixFileStatus::contacts_unreadable, 5},
+        {block + "--\n1\n1\n", ZmatrixFileStatus::contacts_unreadable, 5},
     };
     TempDir dir;
     dir.write("m.xyz", support::xyz_text(propanol()));
@@ -67,47 +72,18 @@ TEST(RotatableConformer, RefusedZmatrixFilesAreToldApart) {
         CRotatableConformer c(5);
         ASSERT_TRUE(c.read_xyz(dir.file("m.xyz")));
         const ZmatrixFileStatus status = c.read_Zmatrix_file(dir.file("m.zmat"));
-        EXPECT_EQ(status.outcome, k.outcome) << k.what;
-        EXPECT_EQ(status.atoms, k.atoms) << k.what;
-        EXPECT_FALSE(c.read_Zmatrix(dir.file("m.zmat"))) << k.what;
-        // Only a file whose block was taken has renumbered the atoms.
-        if (k.outcome != ZmatrixFileStatus::contacts_unreadable) {
-            EXPECT_EQ(c.get_element(1).get_symbol(), "O") << k.what;
-        }
+        EXPECT_EQ(status.outcome, k.outcome) << k.text;
+        const bool read = k.outcome == ZmatrixFileStatus::read;
+        EXPECT_EQ(read ? c.get_contact_count() : status.atoms, k.atoms_or_contacts) << k.text;
+        const bool renumbered = read || k.outcome == ZmatrixFileStatus::contacts_unreadable;
+        EXPECT_EQ(c.get_element(1).get_symbol(), renumbered ? "C" : "O") << k.text;
     }
     CRotatableConformer c(5);
     ASSERT_TRUE(c.read_xyz(dir.file("m.xyz")));
+    EXPECT_FALSE(c.read_Zmatrix(dir.file("none.zmat")));
     EXPECT_EQ(c.read_Zmatrix_file(dir.file("none.zmat")).outcome, ZmatrixFileStatus::cannot_open);
-    EXPECT_EQ(c.get_element(1).get_symbol(), "O");
     CRotatableConformer empty(0);
     support::expect_thrown([&] { empty.read_Zmatrix(dir.file("m.zmat")); }, 0);
-}
-
-// The contacts follow the block after one separator line of any length; a file may stop
-// anywhere before the pairs.
-TEST(RotatableConformer, TheContactSectionIsOptional) {
-    const std::string block = "5\n4\n3 4\n2 3 4\n1 2 3 4\n5 1 2 3\n";
-    struct Case {
-        std::string text;
-        int contacts;
-    };
-    const Case cases[] = {
-        {block, 0},
-        {block + "----\n", 0},
-        {block + "----\n0\n", 0},
-        {block + "----\n-3\n1 5\n", 0},
-        {block + std::string(3000, '-') + "\n1\n1 5\n", 1},
-        {block + "----\n2\n1 5\n2\n5\n", 2},
-    };
-    TempDir dir;
-    dir.write("m.xyz", support::xyz_text(propanol()));
-    for (const Case& k : cases) {
-        dir.write("m.zmat", k.text);
-        CRotatableConformer c(5);
-        ASSERT_TRUE(c.read_xyz(dir.file("m.xyz")));
-        EXPECT_TRUE(c.read_Zmatrix(dir.file("m.zmat"))) << k.text;
-        EXPECT_EQ(c.get_contact_count(), k.contacts) << k.text;
-    }
 }
 
 // Hydrogen D of the dial, 0.35 angstrom from a blocker at 10 degrees; the geometry file
@@ -188,19 +164,6 @@ TEST(RotatableConformer, RotateTurnsOnlyTheFarSideAndTurnsBack) {
     EXPECT_FALSE(c.rotate(3, 2, 0.5));
     EXPECT_FALSE(c.rotate(1, 3, 0.5));
     support::expect_same_geometry(c, before, 0.0);
-}
-
-TEST(RotatableConformer, CheckFilesShowTheRowsOfTheTree) {
-    TempDir dir;
-    support::ScopedChdir here(dir.path());
-    CRotatableConformer c(5);
-    support::load(c, propanol(), dir);
-    c.check_linking();
-    EXPECT_EQ(dir.read("check_linking.txt"), "5\n\n1 0 0 0\n2 1 0 0\n3 2 1 0\n4 3 2 1\n5 4 3 2\n");
-    c.check_Zmatrix();
-    EXPECT_EQ(dir.read("check_zmatrix.txt").substr(0, 4), "5\n<-");
-    CRotatableConformer empty(0);
-    support::expect_thrown([&] { empty.check_linking(); }, 0);
 }
 
 }  // namespace
