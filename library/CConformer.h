@@ -1,11 +1,15 @@
 // One molecular geometry (elements and Cartesian coordinates) with its files: xyz
 // geometry, Gaussian input, bond list, and the final geometry of a Gaussian output file;
 // the test of whether two geometries are the same conformer; the check of bond lengths
-// against the bond list; local edits and the joining of two fragments; bonds perceived
-// from distances, and the generator's Z-matrix tree and rotatable bonds derived from them.
+// against the bond list; local edits and the joining of two fragments; the conformer
+// driven by its Z-matrix, its hydrogen bonds, and the conformer generator; bonds
+// perceived from distances, and the generator's Z-matrix tree and rotatable bonds
+// derived from them.
 #pragma once
 
 #include "CConformer/basic_conformer.h"
 #include "CConformer/bond_perception.h"
 #include "CConformer/bonds.h"
 #include "CConformer/conformer_setup.h"
+#include "CConformer/generator.h"
+#include "CConformer/rotatable_conformer.h"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the whole ranking chain on the bundled example search, in a scratch copy of
-# examples/ inside the build folder, and shows the result lists.
+# examples/ inside the build folder, and shows the result lists; then counts the
+# candidates of the generator's example molecule.
 #   scripts/demo.sh [build-folder]
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -37,6 +38,13 @@ cd "$work/records"
 "$build/sort_collection" all_collection.txt 15 1 3 4 5 > sort_collection.log
 show all_list2.txt unique_list2.txt ensemble.txt
 first_frame
+
+echo
+echo "=== generate_conformers on examples/generator (L-leucine, 4 rotatable bonds), test mode"
+cd "$work/generator"
+"$build/generate_conformers" leucine.xyz leucine.zmat leucine.freedom test > generate_conformers.log
+echo "side corrections: $(grep -c 'correction succeeded' GenerateConformer.log)"
+tail -n 6 GenerateConformer.log
 
 echo
 echo "Progress output and all files are in $work"
