@@ -133,3 +133,178 @@ TEST(SuperpositionRule, CopyTurnedByExactHalfTurnIsIdentical) {
     EXPECT_TRUE(a.identical_xyz(b, 0.01, 1, nullptr));
     EXPECT_EQ(GetCapturedStdout(), "");
 }
+
+namespace {
+
+// A 9-atom molecule for the pairing of interchangeable atoms. With reference atom 1 the
+// anchors are 1, 4 and 7, fixed at the same places in both geometries, so the
+// superposition leaves every atom where it is; atoms 8 and 9 are fixed too. Atoms 2, 3, 5
+// and 6 are placed by the case.
+CBasicConformer with_placed(const std::vector<std::pair<int, CVECTOR>>& placed) {
+    CBasicConformer c(9);
+    const CVECTOR fixed[] = {{0, 0, 0},  {0, 0, -3}, {0, 0, -4}, {2, 0, 0}, {0, 0, -5},
+                             {0, 0, -6}, {0, 2, 0},  {2, 2, 0},  {-2, 2, 0}};
+    for (int i = 1; i <= 9; ++i) c.set_exyz(i, CELEMENT(1), fixed[i - 1]);
+    for (const auto& [atom, position] : placed) c.set_exyz(atom, CELEMENT(1), position);
+    return c;
+}
+
+}  // namespace
+
+// The greedy pairing takes for each listed atom the first free partner in tolerance and
+// never reconsiders; the grouped pairing takes the least total squared deviation, and a
+// pairing with an atom out of tolerance only when none keeps them all within it. Every
+// expectation below is worked out by hand from the coordinates.
+TEST(InterchangeablePairing, OptimalPairingFindsWhatGreedyMisses) {
+    struct Case {
+        const char* what;
+        IdentityRule rule;
+        std::vector<std::vector<int>> groups;  // empty: the greedy list of `listed`
+        std::vector<int> listed;
+        std::vector<std::pair<int, CVECTOR>> mine;
+        std::vector<std::pair<int, CVECTOR>> theirs;
+        bool identical;
+        std::string printed;
+    };
+    const auto at_x = [](double x) { return CVECTOR(x, 0, 3); };
+    const auto at_r = [](double r) { return CVECTOR(0, 0, r); };
+    // Other's 2 lies 0.3 from my 2 and 0.1 from my 3; other's 3 lies 0.2 from my 2 only.
+    const std::vector<std::pair<int, CVECTOR>> two_mine = {{2, at_x(0)}, {3, at_x(0.4)}};
+    const std::vector<std::pair<int, CVECTOR>> two_theirs = {{2, at_x(0.3)}, {3, at_x(-0.2)}};
+    // Four atoms 0.4 apart; other's are 0.3 further along but for its 6, which lies 0.2
+    // before my 2: least total 0.04 + 3 * 0.01 with 2-3, 3-5, 5-6, 6-2.
+    const std::vector<std::pair<int, CVECTOR>> four_mine = {
+        {2, at_x(0)}, {3, at_x(0.4)}, {5, at_x(0.8)}, {6, at_x(1.2)}};
+    const std::vector<std::pair<int, CVECTOR>> four_theirs = {
+        {2, at_x(0.3)}, {3, at_x(0.7)}, {5, at_x(1.1)}, {6, at_x(-0.2)}};
+    // Squared distances: 2-2 and 3-3 0.3075 (z off by 0.55), 2-3 and 3-2 0.4675 (within
+    // 0.5 on every axis): the least total leaves atom 2 out of tolerance, the crossed
+    // pairing keeps both within it.
+    const std::vector<std::pair<int, CVECTOR>> skew_mine = {{2, {0, 0, 3}}, {3, {0.4, 0.4, 3.3}}};
+    const std::vector<std::pair<int, CVECTOR>> skew_theirs = {{2, {-0.05, -0.05, 3.55}},
+                                                              {3, {0.45, 0.45, 2.75}}};
+    // Distances from atom 1: mine 3.3, 3.7, 4.1, 2.8; other's 3.0, 3.4, 3.8, 4.2.
+    const std::vector<std::pair<int, CVECTOR>> radial_mine = {
+        {2, at_r(3.3)}, {3, at_r(3.7)}, {5, at_r(4.1)}, {6, at_r(2.8)}};
+    const std::vector<std::pair<int, CVECTOR>> radial_theirs = {
+        {2, at_r(3.0)}, {3, at_r(3.4)}, {5, at_r(3.8)}, {6, at_r(4.2)}};
+    const auto superposition = IdentityRule::superposition;
+    const Case cases[] = {
+        {"greedy pair of two",
+         superposition,
+         {},
+         {2, 3},
+         two_mine,
+         two_theirs,
+         false,
+         "\n\ta1 b1 of 2 2 same \n3 No matching!"},
+        {"optimal pair of two",
+         superposition,
+         {{2, 3}},
+         {},
+         two_mine,
+         two_theirs,
+         true,
+         "\n\ta1 b2 of 2 3 same \n\ta2 b1 of 3 2 same \n"},
+        // Other's 2 is 0.3 from my 2 in tolerance, then other's 3 has no partner.
+        {"each atom a group of its own",
+         superposition,
+         {{2}, {3}},
+         {},
+         two_mine,
+         two_theirs,
+         false,
+         "\n\ta1 b1 of 2 2 same \n3 No matching!"},
+        {"greedy four",
+         superposition,
+         {},
+         {2, 3, 5, 6},
+         four_mine,
+         four_theirs,
+         false,
+         "\n\ta1 b1 of 2 2 same \n\ta2 b2 of 3 3 same \n\ta3 b3 of 5 5 same \n6 No matching!"},
+        {"optimal four",
+         superposition,
+         {{2, 3, 5, 6}},
+         {},
+         four_mine,
+         four_theirs,
+         true,
+         "\n\ta1 b2 of 2 3 same \n\ta2 b3 of 3 5 same \n\ta3 b4 of 5 6 same "
+         "\n\ta4 b1 of 6 2 same \n"},
+        {"within tolerance before least total",
+         superposition,
+         {{2, 3}},
+         {},
+         skew_mine,
+         skew_theirs,
+         true,
+         "\n\ta1 b2 of 2 3 same \n\ta2 b1 of 3 2 same \n"},
+        // My 2, 3 and 5 take other's 2, 3 and 5 (0.3 each); my 6 at 2.8 is left with 4.2.
+        {"greedy distances",
+         IdentityRule::distance_profile,
+         {},
+         {2, 3, 5, 6},
+         radial_mine,
+         radial_theirs,
+         false,
+         "\n\ta1 b1 of 2 2 same 0.3\n\ta2 b2 of 3 3 same 0.3\n\ta3 b3 of 5 5 same 0.3"
+         "\n6 No matching!"},
+        {"optimal distances",
+         IdentityRule::distance_profile,
+         {{2, 3, 5, 6}},
+         {},
+         radial_mine,
+         radial_theirs,
+         true,
+         "\n\ta1 b2 of 2 3 same -0.1\n\ta2 b3 of 3 5 same -0.1\n\ta3 b4 of 5 6 same -0.1"
+         "\n\ta4 b1 of 6 2 same -0.2\n"},
+        // Without any atom listed a group pairing prints nothing.
+        {"no groups", superposition, {{}}, {}, two_mine, two_mine, true, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CBasicConformer mine = with_placed(c.mine);
+        const CBasicConformer theirs = with_placed(c.theirs);
+        CaptureStdout();
+        bool identical = false;
+        if (c.groups.empty()) {
+            std::vector<int> equiv = {static_cast<int>(c.listed.size())};
+            equiv.insert(equiv.end(), c.listed.begin(), c.listed.end());
+            identical = mine.identical_xyz(theirs, 0.5, 1, equiv.data(), c.rule);
+        } else {
+            InterchangeableGroups groups;
+            for (const auto& group : c.groups) groups.add(group);
+            identical = mine.identical_xyz(theirs, 0.5, 1, groups, c.rule);
+        }
+        EXPECT_EQ(GetCapturedStdout(), c.printed);
+        EXPECT_EQ(identical, c.identical);
+    }
+}
+
+TEST(InterchangeablePairing, GroupsSharingAtomsAreJoined) {
+    struct Step {
+        std::vector<int> atoms;
+        bool joined;
+        std::vector<std::vector<int>> groups;
+    };
+    const Step steps[] = {
+        {{7, 8, 9}, false, {{7, 8, 9}}},
+        {{5, 6}, false, {{7, 8, 9}, {5, 6}}},
+        {{}, false, {{7, 8, 9}, {5, 6}}},
+        {{12, 3, 12}, false, {{7, 8, 9}, {5, 6}, {3, 12}}},
+        // Joins the first and the last group into the place of the first.
+        {{9, 3, 4}, true, {{3, 4, 7, 8, 9, 12}, {5, 6}}},
+    };
+    InterchangeableGroups groups;
+    for (const Step& step : steps) {
+        EXPECT_EQ(groups.add(step.atoms), step.joined);
+        EXPECT_EQ(groups.get_groups(), step.groups);
+    }
+    EXPECT_TRUE(groups.contains(12));
+    EXPECT_FALSE(groups.contains(10));
+    // A grouped atom outside the molecule is refused like any atom out of range.
+    groups.add({10});
+    const CBasicConformer water = support::molecule("water");
+    EXPECT_EQ(support::thrown<int>([&] { water.identical_xyz(water, 0.1, 1, groups); }), 3);
+}
