@@ -99,6 +99,43 @@ std::vector<int> interchangeable_atoms(int argc, char* argv[], int first, int la
     return atoms;
 }
 
+std::string group_list(const std::vector<std::vector<int>>& groups) {
+    if (groups.empty()) return "none";
+    std::string text;
+    for (const std::vector<int>& group : groups) {
+        if (!text.empty()) text += " |";
+        for (const int atom : group) text += (text.empty() ? "" : " ") + std::to_string(atom);
+    }
+    return text;
+}
+
+SymmetryGroups symmetry_groups(const char* program, const CBasicConformer& molecule,
+                               const std::string& name, const std::vector<int>& given) {
+    SymmetryGroups groups;
+    try {
+        for (const TerminalGroup& group : find_terminal_groups(CBondGraph(molecule))) {
+            groups.found.push_back(group.atoms);
+            groups.matched.add(group.atoms);
+        }
+        std::cout.flush();
+        std::cerr << program << ": interchangeable atoms found: " << group_list(groups.found)
+                  << std::endl;
+    } catch (const PerceptionError& error) {
+        // The ranking itself does not need the bonds: it goes on without the groups.
+        warn(program,
+             SYMMETRY.name + " finds no interchangeable atoms in " + name + ": " + error.what());
+    }
+    if (given.size() > 1) {
+        groups.matched.add(std::vector<int>(given.begin() + 1, given.end()));
+        if (groups.matched.get_groups() != groups.found) {
+            std::cout.flush();
+            std::cerr << program << ": interchangeable atoms matched: "
+                      << group_list(groups.matched.get_groups()) << std::endl;
+        }
+    }
+    return groups;
+}
+
 void warn(const char* program, const std::string& what) {
     std::cout.flush();
     std::cerr << program << ": warning: " << what << std::endl;

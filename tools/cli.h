@@ -1,8 +1,10 @@
 // What every program of the toolkit shares: the failure that ends a run with one line on
 // standard error, options before the positional arguments, checked whole-number
-// arguments, the list of interchangeable atoms, the ensemble files of the two sorters, and
-// the frame of main.
+// arguments, the list of interchangeable atoms and the groups that --symmetry finds, the
+// ensemble files of the two sorters, and the frame of main.
 #pragma once
+
+#include "CConformer.h"
 
 #include <map>
 #include <string>
@@ -81,6 +83,30 @@ std::vector<int> interchangeable_atoms(int argc, char* argv[], int first, int la
 inline const int* equivalence(const std::vector<int>& atoms) {
     return atoms.empty() || atoms[0] <= 0 ? nullptr : atoms.data();
 }
+
+// The option of both sorters that finds interchangeable atoms from the molecule's bonds.
+inline const Option SYMMETRY{"--symmetry", ""};
+
+// The interchangeable atoms of a run with --symmetry.
+struct SymmetryGroups {
+    // The symmetric terminal groups found (CH3, CH2, NH2, CF3, NO2), by centre atom.
+    std::vector<std::vector<int>> found;
+    // Those and the atoms given on the command line, as the filter matches them.
+    InterchangeableGroups matched;
+};
+
+// Finds the groups of equal terminal atoms on one centre in the bonds of `molecule` (the
+// lowest-energy result, called `name`) and prints them once on standard error:
+// "<program>: interchangeable atoms found: 3 4 5 | 8 9 10", or "... found: none". The
+// atoms given (an equivalence list) are one more group; a group found that shares atoms
+// with it is joined into it, and when the atoms given change the groups, those matched
+// are printed too ("<program>: interchangeable atoms matched: ..."). When the bonds
+// cannot be perceived, warns and matches the atoms given only.
+SymmetryGroups symmetry_groups(const char* program, const CBasicConformer& molecule,
+                               const std::string& name, const std::vector<int>& given);
+
+// Groups as "3 4 5 | 8 9 10"; "none" for no group.
+std::string group_list(const std::vector<std::vector<int>>& groups);
 
 // "<program>: warning: <what>" on standard error, for a command line or input that runs
 // but may not do what its user expects.

@@ -4,8 +4,9 @@
 // populations of the distinct conformers) and "unique_conformers.xyz".
 //
 //   sort_outputs [--temperature K] [--no-ensemble] [--energy KIND] [--input-orientation]
-//                atoms energy_tol dipole_tol geometry_tol reference_atom [atom ...]
+//                [--symmetry] atoms energy_tol dipole_tol geometry_tol reference_atom [atom ...]
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -27,7 +28,7 @@ const char* const USAGE =
 const cli::Option ENERGY{"--energy", "KIND"};
 const cli::Option INPUT_ORIENTATION_OPTION{"--input-orientation", ""};
 const std::vector<cli::Option> OPTIONS = {cli::TEMPERATURE, cli::NO_ENSEMBLE, ENERGY,
-                                          INPUT_ORIENTATION_OPTION};
+                                          INPUT_ORIENTATION_OPTION, cli::SYMMETRY};
 const char* const LIST_FILE = "list.txt";
 const char* const MSG_CANNOT_OPEN_LIST = "Cannot open file: list.txt";
 
@@ -62,6 +63,51 @@ void warn_about_arguments(int atoms, int reference_atom, const double (&toleranc
                                        "): it is compared one to one, not as a set");
                 break;
             }
+}
+
+std::string anchor_list(const std::array<int, 3>& anchors) {
+    return "reference atom " + std::to_string(anchors[0]) + " and atoms " +
+           std::to_string(anchors[1]) + ", " + std::to_string(anchors[2]);
+}
+
+// Under --symmetry: a superposition anchor inside a group found lays the molecule by an
+// atom that a rotamer of the group has moved, so that no rotamer is matched. Names those
+// anchors and the first reference atom whose anchors avoid every group matched; the
+// reference atom given stays in use.
+void warn_about_anchors_in_groups(int atoms, int reference_atom,
+                                  const cli::SymmetryGroups& groups) {
+    if (atoms < 3) return;
+    const std::array<int, 3> anchors = superposition_anchors(reference_atom, atoms);
+    std::string inside;
+    int count = 0;
+    std::vector<std::vector<int>> holding;
+    for (const int anchor : anchors)
+        for (const std::vector<int>& group : groups.found) {
+            if (std::find(group.begin(), group.end(), anchor) == group.end()) continue;
+            inside += (count++ == 0 ? "" : ", ") + std::to_string(anchor);
+            if (std::find(holding.begin(), holding.end(), group) == holding.end())
+                holding.push_back(group);
+        }
+    if (count == 0) return;
+    std::string advice = "no reference atom has its three anchors outside every group";
+    for (int k = 1; k <= atoms; ++k) {
+        const std::array<int, 3> other = superposition_anchors(k, atoms);
+        if (std::none_of(other.begin(), other.end(),
+                         [&](int anchor) { return groups.matched.contains(anchor); })) {
+            advice = "reference atom " + std::to_string(k) + ", with anchors " +
+                     std::to_string(other[0]) + ", " + std::to_string(other[1]) + ", " +
+                     std::to_string(other[2]) + ", avoids every group";
+            break;
+        }
+    }
+    cli::warn(PROGRAM,
+              std::string(count == 1 ? "superposition anchor " : "superposition anchors ") +
+                  inside + " (" + anchor_list(anchors) + ") " + (count == 1 ? "lies" : "lie") +
+                  (holding.size() == 1 ? " in the group found " : " in the groups found ") +
+                  cli::group_list(holding) +
+                  ": a rotamer of the group then lays the molecule askew and is not "
+                  "matched; " +
+                  advice);
 }
 
 // How the output files are read: --energy and --input-orientation.
@@ -135,9 +181,25 @@ int run(int all_argc, char* all_argv[]) {
         std::cerr << PROGRAM << ": " << file.name << ": " << file.reason << '\n';
     if (!options.has(ENERGY)) note_other_energies(results);
     warn_about_repeated_files(results);
+    // Under --symmetry the groups come from the bonds of the lowest-energy result, the
+    // first after the sort; the sort and the filter are those of QuickSort.
+    cli::SymmetryGroups groups;
+    const bool symmetry = options.has(cli::SYMMETRY);
+    if (symmetry) {
+        results.QSort(1, results.get_count());
+        if (results.get_count() > 0) {
+            groups =
+                cli::symmetry_groups(PROGRAM, results[1].conformer, results[1].name, equivalence);
+            warn_about_anchors_in_groups(atoms, reference_atom, groups);
+        }
+    }
     try {
-        results.QuickSort(tolerances[0], tolerances[1], tolerances[2], reference_atom,
-                          cli::equivalence(equivalence));
+        if (symmetry)
+            results.filter_old(tolerances[0], tolerances[1], tolerances[2], reference_atom,
+                               groups.matched);
+        else
+            results.QuickSort(tolerances[0], tolerances[1], tolerances[2], reference_atom,
+                              cli::equivalence(equivalence));
     } catch (int) {
         throw cli::Failure{"cannot superpose conformers of " + std::to_string(atoms) +
                            " atoms: at least 3 are needed"};

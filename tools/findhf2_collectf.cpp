@@ -2,9 +2,10 @@
 // by energy, groups the duplicate conformers with fixed tolerances and writes
 // "all_list2.txt" and "unique_list2.txt", then "ensemble.txt" and "unique_conformers.xyz".
 //
-//   sort_collection [--temperature K] [--no-ensemble]
+//   sort_collection [--temperature K] [--no-ensemble] [--symmetry]
 //                   collection_file atoms reference_atom [atom ...]
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -18,7 +19,7 @@ namespace {
 const char* const PROGRAM = "sort_collection";
 const char* const USAGE =
     "usage: sort_collection collection_file atoms reference_atom [interchangeable_atom ...]";
-const std::vector<cli::Option> OPTIONS = {cli::TEMPERATURE, cli::NO_ENSEMBLE};
+const std::vector<cli::Option> OPTIONS = {cli::TEMPERATURE, cli::NO_ENSEMBLE, cli::SYMMETRY};
 // The energy of a collection record, from its "HF=" line.
 const char* const ENERGY_NAME = "HF";
 
@@ -27,6 +28,30 @@ const char* const ENERGY_NAME = "HF";
 const double ENERGY_TOLERANCE = 2e-05;
 const double DIPOLE_TOLERANCE = 0.05;
 const double GEOMETRY_TOLERANCE = 0.15;
+
+// Under --symmetry: distances are measured from the reference atom, so when it lies in a
+// group found, a rotamer of that group changes the distances of all the others. Names the
+// group and the first atom in no group matched; the reference atom given stays in use.
+void warn_about_reference_in_group(int atoms, int reference_atom,
+                                   const cli::SymmetryGroups& groups) {
+    const auto holding =
+        std::find_if(groups.found.begin(), groups.found.end(), [&](const std::vector<int>& g) {
+            return std::find(g.begin(), g.end(), reference_atom) != g.end();
+        });
+    if (holding == groups.found.end()) return;
+    std::string advice = "every atom lies in a group";
+    for (int k = 1; k <= atoms; ++k)
+        if (!groups.matched.contains(k)) {
+            advice =
+                "atom " + std::to_string(k) + " lies in no group and can be the reference atom";
+            break;
+        }
+    cli::warn(PROGRAM, "the reference atom " + std::to_string(reference_atom) +
+                           " lies in the group found " + cli::group_list({*holding}) +
+                           ": distances are measured from it, so a rotamer of the group is not "
+                           "matched; " +
+                           advice);
+}
 
 int run(int all_argc, char* all_argv[]) {
     const cli::Options options = cli::read_options(all_argc, all_argv, OPTIONS, USAGE);
@@ -66,9 +91,23 @@ int run(int all_argc, char* all_argv[]) {
         std::cerr << ": " << record.reason << '\n';
     }
     // Every record has the atom count of the list and the reference atom lies within it,
-    // so the comparison cannot throw.
-    results.QuickSort(ENERGY_TOLERANCE, DIPOLE_TOLERANCE, GEOMETRY_TOLERANCE, reference_atom,
-                      cli::equivalence(equivalence));
+    // so the comparison cannot throw. Under --symmetry the groups come from the bonds of
+    // the lowest-energy record, the first after the sort; the sort and the filter are those
+    // of QuickSort.
+    if (options.has(cli::SYMMETRY)) {
+        results.QSort(1, results.get_count());
+        cli::SymmetryGroups groups;
+        if (results.get_count() > 0) {
+            groups =
+                cli::symmetry_groups(PROGRAM, results[1].conformer, results[1].name, equivalence);
+            warn_about_reference_in_group(atoms, reference_atom, groups);
+        }
+        results.filter_old(ENERGY_TOLERANCE, DIPOLE_TOLERANCE, GEOMETRY_TOLERANCE, reference_atom,
+                           groups.matched);
+    } else {
+        results.QuickSort(ENERGY_TOLERANCE, DIPOLE_TOLERANCE, GEOMETRY_TOLERANCE, reference_atom,
+                          cli::equivalence(equivalence));
+    }
     const std::string unwritten = out_result_files(results);
     if (!unwritten.empty()) throw cli::Failure{"cannot create file: " + unwritten};
     cli::write_ensemble(ensemble, results, ENERGY_NAME);

@@ -50,6 +50,24 @@ enum class IdentityRule {
 // it, k + n/3 and k + 2(n/3) (integer division, counted round past n).
 std::array<int, 3> superposition_anchors(int k, int n);
 
+// Atoms that may trade places between two geometries, in groups: an atom is only ever
+// paired with an atom of its own group, by the pairing of least total squared deviation.
+// No atom lies in two groups.
+class InterchangeableGroups {
+public:
+    // Adds the atoms as one group, each once, in increasing order. Groups already there
+    // that share an atom with it are joined into it, and the joined group takes the place
+    // of the first of them; otherwise it goes last. Returns whether any was joined. An
+    // empty list adds nothing.
+    bool add(const std::vector<int>& atoms);
+    const std::vector<std::vector<int>>& get_groups() const { return groups; }
+    bool empty() const { return groups.empty(); }
+    bool contains(int atom) const;
+
+private:
+    std::vector<std::vector<int>> groups;
+};
+
 class CBasicConformer {
 public:
     // n atoms of element 0 at the origin; throws the int n outside 0..MAX_CONFORMER_SIZE.
@@ -104,6 +122,15 @@ public:
     // (or, under the superposition rule, are below 3) and a double on degenerate anchors.
     // This conformer is never changed.
     bool identical_xyz(const CBasicConformer& other, double tol, int k, const int* equiv,
+                       IdentityRule rule = IdentityRule::superposition) const;
+    // The same test with the atoms of each group matched among themselves by the pairing of
+    // least total squared deviation (distance after superposition, or difference of the
+    // distances from atom k); a pairing that leaves an atom out of tolerance counts as
+    // worse than any that does not, and the conformers are identical only when the
+    // pairing found keeps every atom within it. Also throws the int size for a grouped
+    // atom outside 1..size.
+    bool identical_xyz(const CBasicConformer& other, double tol, int k,
+                       const InterchangeableGroups& groups,
                        IdentityRule rule = IdentityRule::superposition) const;
     // The same test on the atoms that map (map[0] = count, map[i] = atom of other that
     // corresponds to atom i, or <= 0) pairs; k and equiv are atoms of other.

@@ -85,6 +85,10 @@ public:
     // Groups duplicates: energy window, identical geometry, close dipole.
     void filter_old(double energy_tol, double dipole_tol, double geometry_tol, int reference_atom,
                     const int* equiv);
+    // The same with the interchangeable atoms in groups, each matched within its group by
+    // the pairing of least total squared deviation (CBasicConformer::identical_xyz).
+    void filter_old(double energy_tol, double dipole_tol, double geometry_tol, int reference_atom,
+                    const InterchangeableGroups& groups);
     // Groups duplicates by dipole and the distance descriptors of calc_D.
     void filter(double energy_tol, double dipole_tol, double geometry_tol, int reference_atom,
                 const int* equiv);
