@@ -60,7 +60,8 @@ void warn_about_arguments(int atoms, int reference_atom, const double (&toleranc
                                        std::to_string(anchors[0]) + " and atoms " +
                                        std::to_string(anchors[1]) + ", " +
                                        std::to_string(anchors[2]) +
-                                       "): it is compared one to one, not as a set");
+                                       "): the geometries are laid on each other at it, so it "
+                                       "cannot trade places with the others");
                 break;
             }
 }

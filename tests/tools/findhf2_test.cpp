@@ -342,7 +342,8 @@ TEST_F(SortOutputs, DoubtfulCommandLinesAreWarnedAboutOnce) {
               "duplicates\n"
               "sort_outputs: warning: interchangeable atom 8 is listed more than once\n"
               "sort_outputs: warning: interchangeable atom 7 is a superposition anchor "
-              "(reference atom 1 and atoms 4, 7): it is compared one to one, not as a set\n"
+              "(reference atom 1 and atoms 4, 7): the geometries are laid on each other at it, so "
+              "it cannot trade places with the others\n"
               "sort_outputs: warning: a.log is named 2 times in list.txt and read each time\n");
     EXPECT_EQ(dir.read("all_list2.txt"),
               "a.log\t-154.9876543\t0.5\t1\na.log\t-154.9876543\t0.5\t2\n");
