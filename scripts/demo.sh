@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the whole ranking chain on the bundled example search, in a scratch copy of
 # examples/ inside the build folder, and shows the result lists; then counts the
-# candidates of the generator's example molecule.
+# candidates of the generator's example molecule and derives the generator's input of
+# the drug example from its xyz file alone.
 #   scripts/demo.sh [build-folder]
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -45,6 +46,12 @@ cd "$work/generator"
 "$build/generate_conformers" leucine.xyz leucine.zmat leucine.freedom test > generate_conformers.log
 echo "side corrections: $(grep -c 'correction succeeded' GenerateConformer.log)"
 tail -n 6 GenerateConformer.log
+
+echo
+echo "=== generate_conformers from one xyz file: (S)-ibuprofen, dry run (the derived files only)"
+mkdir "$work/ibuprofen/run" && cd "$work/ibuprofen/run"
+"$build/generate_conformers" --dry-run ../ibuprofen.xyz
+show ibuprofen.freedom
 
 echo
 echo "Progress output and all files are in $work"

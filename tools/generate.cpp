@@ -4,11 +4,19 @@
 // collection file "xyz_collection" (collect), or only counted (test). The run is logged
 // in "GenerateConformer.log".
 //
+//   generate_conformers [--steps N] [--dry-run] xyz_file [mode [folder]]
 //   generate_conformers xyz_file zmatrix_file freedom_file [mode [folder]]
+//
+// From one xyz file the bonds are perceived and the Z-matrix and freedom files written
+// into the working directory as <stem>.zmat and <stem>.freedom, where the chemist can
+// read and edit them; the run then goes on with them as the three-file form does.
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -22,8 +30,19 @@ namespace {
 
 const char* const PROGRAM = "generate_conformers";
 const char* const USAGE =
-    "usage: generate_conformers xyz_file zmatrix_file freedom_file [gjf|xyz|collect|test "
+    "usage: generate_conformers [--steps N] [--dry-run] xyz_file [gjf|xyz|collect|test "
+    "[folder]]\n"
+    "       generate_conformers xyz_file zmatrix_file freedom_file [gjf|xyz|collect|test "
     "[folder]]";
+
+// Options of the one-file form: every rotatable bond gets N steps; the two files are
+// written and checked, and nothing is generated.
+const cli::Option STEPS{"--steps", "N"};
+const cli::Option DRY_RUN{"--dry-run", ""};
+
+// The files written by the one-file form, the geometry file's stem with these endings.
+const char* const ZMATRIX_ENDING = ".zmat";
+const char* const FREEDOM_ENDING = ".freedom";
 
 enum class Mode { gjf, xyz, collect, test };
 
@@ -34,6 +53,10 @@ struct Request {
     Mode mode = Mode::gjf;
     bool folder_given = false;
     std::string folder;
+    // The one-file form: zmatrix and freedom are derived from the geometry.
+    bool one_file = false;
+    int steps = 0;  // 0: the steps chosen for each bond
+    bool dry_run = false;
 };
 
 cli::Failure failed(const std::string& why) { return cli::Failure{why, cli::EXIT_FAILED}; }
@@ -71,13 +94,17 @@ void warn_about_elements(const CBasicConformer& conformer, const std::string& fi
                                    "carry none, and its bonding radius is 0");
 }
 
+void read_geometry(CBasicConformer& conformer, const std::string& file) {
+    if (!conformer.read_xyz(file))
+        throw failed(file + ": not a geometry of " + std::to_string(conformer.get_size()) +
+                     " atoms: an atom line is missing or holds a field that is not a number");
+}
+
 // The geometry and the Z-matrix file, as the generator reads them; a refusal names the
 // file and the cause.
 void read_structure(CRotatableConformer& conformer, const Request& request) {
     const int atoms = conformer.get_size();
-    if (!conformer.read_xyz(request.geometry))
-        throw failed(request.geometry + ": not a geometry of " + std::to_string(atoms) +
-                     " atoms: an atom line is missing or holds a field that is not a number");
+    read_geometry(conformer, request.geometry);
 
     const std::string& file = request.zmatrix;
     ZmatrixFileStatus status;
@@ -145,16 +172,139 @@ void check_freedom_file(const CRotatableConformer& conformer, const Request& req
     }
 }
 
-// The mode word, or false for one that is not a mode.
-bool parse_mode(const std::string& word, Mode& mode) {
+// The mode a word names; none for a word that is not a mode.
+std::optional<Mode> mode_of(const std::string& word) {
     const std::pair<const char*, Mode> modes[] = {
         {"gjf", Mode::gjf}, {"xyz", Mode::xyz}, {"collect", Mode::collect}, {"test", Mode::test}};
-    for (const auto& [name, value] : modes) {
-        if (word != name) continue;
-        mode = value;
-        return true;
+    for (const auto& [name, mode] : modes)
+        if (word == name) return mode;
+    return std::nullopt;
+}
+
+// One xyz file when it stands alone or a mode word follows it; else the three files.
+bool one_file_form(const std::vector<std::string>& args) {
+    return args.size() == 1 || (args.size() > 1 && mode_of(args[1]));
+}
+
+// The whole text must be the number: "3x" and "2.5" are refused, not read as 3 and 2.
+int steps_option(const std::string& text) {
+    char* end = nullptr;
+    const long steps = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || steps < 1 || steps > MAX_FREEDOM)
+        throw cli::Failure{STEPS.name + " must be a whole number of steps in 1.." +
+                           std::to_string(MAX_FREEDOM) + ", not \"" + text + "\""};
+    return static_cast<int>(steps);
+}
+
+// The arguments after the options, one_file_form's choice made: the files, then the
+// mode and the folder.
+Request read_request(const cli::Options& options, const std::vector<std::string>& args) {
+    Request request;
+    request.geometry = args[0];
+    request.one_file = one_file_form(args);
+    std::size_t next = 1;
+    if (!request.one_file && args.size() >= 3) {
+        request.zmatrix = args[1];
+        request.freedom = args[2];
+        next = 3;
     }
-    return false;
+    if (next < args.size()) {
+        const std::optional<Mode> mode = mode_of(args[next]);
+        if (!mode)
+            throw cli::Failure{"unknown mode \"" + args[next] + "\": gjf, xyz, collect or test",
+                               cli::EXIT_REFUSED, USAGE};
+        request.mode = *mode;
+    }
+    request.folder_given = next + 1 < args.size();
+    if (request.folder_given) request.folder = args[next + 1];
+
+    for (const cli::Option& option : {STEPS, DRY_RUN})
+        if (!request.one_file && options.has(option))
+            throw cli::Failure{option.name +
+                                   " goes with one xyz file only: the three-file form runs its "
+                                   "freedom file as written",
+                               cli::EXIT_REFUSED, USAGE};
+    if (options.has(STEPS)) request.steps = steps_option(options.value(STEPS));
+    request.dry_run = options.has(DRY_RUN);
+    if (request.dry_run && next < args.size())
+        cli::warn(PROGRAM, "the mode and folder have no effect with " + DRY_RUN.name +
+                               ": nothing is generated");
+    return request;
+}
+
+CConformerSetup perceive(const CBasicConformer& molecule, const std::string& file) {
+    try {
+        return CConformerSetup(molecule);
+    } catch (const PerceptionError& error) {
+        throw failed(file + ": " + error.what());
+    }
+}
+
+std::optional<std::string> file_text(const std::string& file) {
+    std::ifstream in(file);
+    if (!in) return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A derived file that held something else is named: the chemist may have edited it, and
+// an edited file runs in the three-file form.
+void warn_if_replaced(const std::string& file, const std::optional<std::string>& before) {
+    if (before && before != file_text(file))
+        cli::warn(PROGRAM, file +
+                               " held other text and is replaced; to run an edited file, "
+                               "give the three files");
+}
+
+// The one-file form's set-up: the bonds of the geometry perceived, the Z-matrix and
+// freedom files written into the working directory under the geometry's stem, their
+// names and the rotatable bonds on standard output. Nothing is written when the molecule
+// is refused or has no rotatable bond or more than the generator turns.
+void set_up(Request& request) {
+    const std::string& file = request.geometry;
+    CBasicConformer molecule(atom_count(file));
+    read_geometry(molecule, file);
+    CConformerSetup setup = perceive(molecule, file);
+    if (request.steps != 0) setup.set_steps(request.steps);
+    const std::vector<RotatableBond>& bonds = setup.get_rotatable_bonds();
+    if (bonds.empty())
+        throw failed(file +
+                     ": no rotatable bond found: the generator has nothing to turn; nothing was "
+                     "written");
+    if (bonds.size() > static_cast<std::size_t>(MAX_FREEDOM_NUMBER))
+        throw failed(file + ": " + std::to_string(bonds.size()) +
+                     " rotatable bonds found; the generator turns at most " +
+                     std::to_string(MAX_FREEDOM_NUMBER) + "; nothing was written");
+
+    const std::string stem = std::filesystem::path(file).stem().string();
+    request.zmatrix = stem + ZMATRIX_ENDING;
+    request.freedom = stem + FREEDOM_ENDING;
+    for (const std::string& derived : {request.zmatrix, request.freedom}) {
+        std::error_code error;
+        if (std::filesystem::equivalent(derived, file, error))
+            throw failed(file + ": the set-up would write " + derived +
+                         " over it; give the geometry a name ending in .xyz");
+    }
+    const std::optional<std::string> zmatrix_before = file_text(request.zmatrix);
+    const std::optional<std::string> freedom_before = file_text(request.freedom);
+    try {
+        setup.write_zmatrix_file(request.zmatrix);
+        setup.write_freedom_file(request.freedom);
+    } catch (const PerceptionError& error) {
+        throw failed(error.what());
+    }
+    warn_if_replaced(request.zmatrix, zmatrix_before);
+    warn_if_replaced(request.freedom, freedom_before);
+
+    Combinations combinations = 1;
+    for (const RotatableBond& bond : bonds) combinations *= static_cast<Combinations>(bond.steps);
+    std::cout << "Z-matrix file: " << request.zmatrix << '\n'
+              << "freedom file: " << request.freedom << ", " << bonds.size() << " rotatable bonds, "
+              << combinations << " combinations\n";
+    std::istringstream lines(setup.summary());
+    for (std::string line; std::getline(lines, line);) std::cout << "  " << line << '\n';
+    std::cout.flush();
 }
 
 void run_mode(CGenerateConformer& generator, Mode mode) {
@@ -202,29 +352,24 @@ void check_outcome(const CGenerateConformer& generator, const Request& request,
                      " combinations clashes, and no side correction frees it");
 }
 
+// Every input is checked before the generator opens (and empties) its log; a dry run
+// stops there.
 int run(int argc, char* argv[]) {
-    if (argc < 4 || argc > 6) {
+    const cli::Options options = cli::read_options(argc, argv, {STEPS, DRY_RUN}, USAGE);
+    const std::vector<std::string> args(argv + options.first, argv + argc);
+    if (args.empty() || args.size() > (one_file_form(args) ? 3u : 5u)) {
         std::cerr << USAGE << std::endl;
         return cli::EXIT_REFUSED;
     }
-    Request request;
-    request.geometry = argv[1];
-    request.zmatrix = argv[2];
-    request.freedom = argv[3];
-    if (argc > 4 && !parse_mode(argv[4], request.mode)) {
-        std::cerr << PROGRAM << ": unknown mode \"" << argv[4] << "\": gjf, xyz, collect or test\n"
-                  << USAGE << std::endl;
-        return cli::EXIT_REFUSED;
-    }
-    request.folder_given = argc > 5;
-    if (request.folder_given) request.folder = argv[5];
+    Request request = read_request(options, args);
+    if (request.one_file) set_up(request);
     const int atoms = atom_count(request.geometry);
 
-    // Every input is checked before the generator opens (and empties) its log.
     CRotatableConformer probe(atoms);
     read_structure(probe, request);
     check_freedom_file(probe, request);
     warn_about_elements(probe, request.geometry);
+    if (request.dry_run) return cli::EXIT_DONE;
     const Clash input_clash = probe.first_clash();
     // The run would create the collection file anyway; one that cannot be is known now.
     if (request.mode == Mode::collect && !std::ofstream(CANDIDATE_COLLECTION_FILE, std::ios::app))

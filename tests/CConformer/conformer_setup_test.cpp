@@ -9,33 +9,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-// n-alkane CnH(2n+2), all anti: the carbons zigzag in the xy plane (1.53 angstrom,
-// 111 degrees), each with two hydrogens above and below the plane on its outer side, and
-// one more at each end continuing the zigzag. Its rotatable bonds are the n - 3 bonds
-// between CH2 groups.
-CBasicConformer alkane(int n) {
-    const double dx = 1.261;
-    const double dy = 0.867;
-    const auto carbon = [&](int k) { return CVECTOR(k * dx, k % 2 != 0 ? dy : 0.0, 0); };
-    std::vector<support::Atom> atoms;
-    for (int k = 0; k < n; ++k) atoms.push_back({6, carbon(k).x, carbon(k).y, 0});
-    for (int k = 0; k < n; ++k) {
-        const CVECTOR c = carbon(k);
-        const double out = k % 2 == 0 ? -0.63 : 0.63;
-        atoms.push_back({1, c.x, c.y + out, 0.89});
-        atoms.push_back({1, c.x, c.y + out, -0.89});
-    }
-    for (const auto& [k, next] : {std::pair{0, -1}, std::pair{n - 1, n}}) {
-        const CVECTOR h = carbon(k) + (carbon(next) - carbon(k)) * (1.09 / 1.53);
-        atoms.push_back({1, h.x, h.y, 0});
-    }
-    return support::conformer_of(atoms);
-}
-
-}  // namespace
-
 TEST(ConformerSetup, FreedomFileAndSummaryOfButan2ol) {
     const CConformerSetup setup(support::butan_2_ol());
     support::TempDir dir;
@@ -96,12 +69,12 @@ TEST(ConformerSetup, FreedomFileRefusals) {
               "no rotatable bond found: the generator has nothing to turn");
     EXPECT_FALSE(dir.exists("b.freedom"));
 
-    const CConformerSetup tetracosane(alkane(24));
+    const CConformerSetup tetracosane(support::alkane(24));
     EXPECT_EQ(tetracosane.get_rotatable_bonds().size(), 21u);
     EXPECT_EQ(support::refusal([&] { tetracosane.write_freedom_file(dir.file("t.freedom")); }),
               "21 rotatable bonds found; the generator turns at most 20");
 
-    const CConformerSetup icosane(alkane(20));
+    const CConformerSetup icosane(support::alkane(20));
     EXPECT_EQ(icosane.get_rotatable_bonds().size(), 17u);
     const std::string unwritable = (dir.path() / "no_such_folder" / "m.zmat").string();
     EXPECT_EQ(support::refusal([&] { icosane.write_zmatrix_file(unwritable); }),

@@ -19,6 +19,11 @@ CBasicConformer from_xyz(const std::string& text, int atoms);
 CBasicConformer molecule(const std::string& name);
 // A conformer holding the atoms in order.
 CBasicConformer conformer_of(const std::vector<Atom>& atoms);
+// n-alkane CnH(2n+2), all anti: the carbons zigzag in the xy plane (1.53 angstrom,
+// 111 degrees), each with two hydrogens above and below the plane on its outer side, and
+// one more at each end continuing the zigzag. Its rotatable bonds are the n - 3 bonds
+// between CH2 groups.
+CBasicConformer alkane(int n);
 
 // Same elements atom by atom, every position within tol angstrom.
 void expect_same_geometry(const CBasicConformer& a, const CBasicConformer& b, double tol);

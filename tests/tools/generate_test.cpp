@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "ConformerSupport.h"
+#include "GeneratorSupport.h"
 #include "TestSupport.h"
 
 namespace {
@@ -17,10 +20,20 @@ using support::TempDir;
 const fs::path EXAMPLE = fs::path(EXAMPLES_DIR) / "generator";
 const char* const INPUTS[] = {"leucine.xyz", "leucine.zmat", "leucine.freedom"};
 const std::string USAGE =
-    "usage: generate_conformers xyz_file zmatrix_file freedom_file [gjf|xyz|collect|test "
+    "usage: generate_conformers [--steps N] [--dry-run] xyz_file [gjf|xyz|collect|test "
+    "[folder]]\n"
+    "       generate_conformers xyz_file zmatrix_file freedom_file [gjf|xyz|collect|test "
     "[folder]]\n";
 // 3 x 3 x 6 x 2 positions of the four rotatable bonds, none of them beyond correction.
 const int CANDIDATES = 108;
+
+std::vector<std::string> listing(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // A working directory holding the example's three files.
 struct Workdir {
@@ -34,11 +47,7 @@ struct Workdir {
         return support::run_program(GENERATE_CONFORMERS_EXE, args, dir.path());
     }
     std::vector<std::string> files(const std::string& folder = ".") const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir.path() / folder))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
+        return listing(dir.path() / folder);
     }
     // The file with its line `line` (1-based) replaced.
     void replace_line(const std::string& file, int line, const std::string& text) const {
@@ -160,7 +169,7 @@ TEST(GenerateConformers, RefusedInputsWriteNothing) {
 
     const Workdir w;
     const std::vector<std::vector<std::string>> command_lines = {
-        {}, {"leucine.xyz", "leucine.zmat"}, {"a", "b", "c", "gjf", "folder", "more"}};
+        {}, {"leucine.xyz", "gjf", "folder", "more"}, {"a", "b", "c", "gjf", "folder", "more"}};
     for (const std::vector<std::string>& args : command_lines) {
         const RunResult r = support::run_program(GENERATE_CONFORMERS_EXE, args, w.dir.path());
         EXPECT_EQ(r.status, 2);
@@ -210,6 +219,265 @@ TEST(GenerateConformers, CandidatesThatCannotBeWrittenAreCounted) {
     EXPECT_EQ(collect.status, 1);
     EXPECT_EQ(collect.err, "generate_conformers: cannot create file: xyz_collection\n");
     EXPECT_FALSE(c.dir.exists("GenerateConformer.log"));
+}
+
+// The one-file form: the bonds perceived from one xyz file, the Z-matrix and freedom
+// files written into the working directory under the file's stem.
+
+const fs::path LEUCINE = EXAMPLE / "leucine.xyz";
+const fs::path IBUPROFEN = fs::path(EXAMPLES_DIR) / "ibuprofen" / "ibuprofen.xyz";
+
+CBasicConformer read_molecule(const fs::path& xyz) {
+    std::ifstream in(xyz);
+    int atoms = 0;
+    in >> atoms;
+    CBasicConformer molecule(atoms);
+    EXPECT_TRUE(molecule.read_xyz(xyz.string())) << xyz;
+    return molecule;
+}
+
+// The two files as the library writes them for the molecule, with every bond at `steps`
+// steps (0: the steps it chooses).
+std::pair<std::string, std::string> derived_files(const fs::path& xyz, int steps) {
+    CConformerSetup setup(read_molecule(xyz));
+    if (steps != 0) setup.set_steps(steps);
+    const TempDir dir;
+    setup.write_zmatrix_file(dir.file("m.zmat"));
+    setup.write_freedom_file(dir.file("m.freedom"));
+    return {dir.read("m.zmat"), dir.read("m.freedom")};
+}
+
+RunResult run_in(const TempDir& dir, const std::vector<std::string>& args) {
+    return support::run_program(GENERATE_CONFORMERS_EXE, args, dir.path());
+}
+
+// Every candidate of the collection keeps every bond perceived in the input at its length.
+// Candidates list their atoms in Z-matrix row order, read back from the Z-matrix file.
+void expect_bonds_kept(const TempDir& dir, const fs::path& xyz, const std::string& stem,
+                       std::size_t candidates) {
+    const CBasicConformer molecule = read_molecule(xyz);
+    CRotatableConformer rows(molecule.get_size());
+    ASSERT_TRUE(rows.read_xyz(xyz.string()));
+    ASSERT_EQ(rows.read_Zmatrix_file(dir.file(stem + ".zmat")).outcome, ZmatrixFileStatus::read);
+    const std::vector<support::CollectedCandidate> records =
+        support::read_collection(dir.read("xyz_collection"), molecule.get_size());
+    ASSERT_EQ(records.size(), candidates) << stem;
+    const CBondGraph graph(molecule);
+    for (const PerceivedBond& bond : graph.get_bonds()) {
+        const int a = rows.current_number(bond.atom1);
+        const int b = rows.current_number(bond.atom2);
+        for (const auto& record : records)
+            ASSERT_NEAR(record.points[a].distance(record.points[b]), bond.length, 1e-6)
+                << stem << " " << record.name << ": bond " << bond.atom1 << "-" << bond.atom2;
+    }
+}
+
+const std::string LEUCINE_SETUP =
+    "Z-matrix file: leucine.zmat\n"
+    "freedom file: leucine.freedom, 5 rotatable bonds, 972 combinations\n"
+    "  atom 2 (C) - atom 1 (N), 3 steps\n"   // the amino group
+    "  atom 2 (C) - atom 3 (C), 6 steps\n"   // the carboxyl group
+    "  atom 2 (C) - atom 6 (C), 3 steps\n"   // chi1
+    "  atom 3 (C) - atom 5 (O), 6 steps\n"   // the hydroxyl hydrogen
+    "  atom 6 (C) - atom 7 (C), 3 steps\n";  // chi2
+const std::string IBUPROFEN_SETUP =
+    "Z-matrix file: ibuprofen.zmat\n"
+    "freedom file: ibuprofen.freedom, 5 rotatable bonds, 3888 combinations\n"
+    "  atom 1 (C) - atom 7 (C), 6 steps\n"     // ring - CH(CH3)COOH
+    "  atom 7 (C) - atom 9 (C), 6 steps\n"     // CH - COOH
+    "  atom 4 (C) - atom 12 (C), 6 steps\n"    // ring - CH2
+    "  atom 9 (C) - atom 11 (O), 6 steps\n"    // the hydroxyl hydrogen
+    "  atom 12 (C) - atom 13 (C), 3 steps\n";  // CH2 - CH(CH3)2
+
+TEST(GenerateConformers, OneXyzFileRunsInEveryMode) {
+    struct Case {
+        fs::path molecule;
+        bool copied;  // into the working directory; else named by its path elsewhere
+        std::vector<std::string> options;
+        std::vector<std::string> mode;
+        std::string setup;  // what standard output starts with
+        std::size_t candidates;
+    };
+    const Case cases[] = {
+        {LEUCINE, false, {}, {}, LEUCINE_SETUP, 972},
+        {LEUCINE, true, {}, {"xyz", "auto"}, LEUCINE_SETUP, 972},
+        {LEUCINE,
+         true,
+         {"--steps", "2"},
+         {"collect"},
+         "Z-matrix file: leucine.zmat\n"
+         "freedom file: leucine.freedom, 5 rotatable bonds, 32 combinations\n",
+         32},
+        {IBUPROFEN, true, {}, {"test"}, IBUPROFEN_SETUP, 3888},
+        {IBUPROFEN,
+         true,
+         {"--steps", "3"},
+         {"collect"},
+         "Z-matrix file: ibuprofen.zmat\n"
+         "freedom file: ibuprofen.freedom, 5 rotatable bonds, 243 combinations\n",
+         243},
+    };
+    for (const Case& k : cases) {
+        const TempDir dir;
+        const std::string name = k.molecule.filename().string();
+        const std::string stem = k.molecule.stem().string();
+        if (k.copied) dir.write(name, support::read_file(k.molecule));
+        std::vector<std::string> args = k.options;
+        args.push_back(k.copied ? name : k.molecule.string());
+        args.insert(args.end(), k.mode.begin(), k.mode.end());
+        const std::string label = stem + " " + (k.mode.empty() ? "gjf" : k.mode[0]);
+
+        const RunResult r = run_in(dir, args);
+        EXPECT_EQ(r.status, 0) << label << ": " << r.err;
+        EXPECT_EQ(r.err, "") << label;
+        EXPECT_EQ(r.out.substr(0, k.setup.size()), k.setup) << label;
+        EXPECT_NE(r.out.find("steps\nwaiting>>>   \n"), std::string::npos) << label;
+        const int steps = k.options.empty() ? 0 : std::stoi(k.options[1]);
+        const auto [zmatrix, freedom] = derived_files(k.molecule, steps);
+        EXPECT_EQ(dir.read(stem + ".zmat"), zmatrix) << label;
+        EXPECT_EQ(dir.read(stem + ".freedom"), freedom) << label;
+
+        const std::string mode = k.mode.empty() ? "gjf" : k.mode[0];
+        if (mode == "collect") {
+            expect_bonds_kept(dir, k.molecule, stem, k.candidates);
+        } else if (mode == "test") {
+            EXPECT_NE(dir.read("GenerateConformer.log")
+                          .find("Generate: " + std::to_string(k.candidates) + "\nIgnore: 0\n"),
+                      std::string::npos)
+                << label;
+        } else {
+            const std::string folder = k.mode.size() > 1 ? k.mode[1] : "GaussionFiles";
+            EXPECT_EQ(listing(dir.path() / folder).size(), k.candidates) << label;
+        }
+    }
+}
+
+// A dry run writes the two files and checks them, and leaves the log and everything else
+// alone; a file it replaces with other text is named.
+TEST(GenerateConformers, DryRunWritesTheTwoFilesOnly) {
+    const TempDir dir;
+    dir.write("leucine.xyz", support::read_file(LEUCINE));
+    dir.write("GenerateConformer.log", "an earlier run\n");
+    const RunResult r = run_in(dir, {"--dry-run", "leucine.xyz", "collect"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, LEUCINE_SETUP);
+    EXPECT_EQ(r.err,
+              "generate_conformers: warning: the mode and folder have no effect with --dry-run: "
+              "nothing is generated\n");
+    EXPECT_EQ(listing(dir.path()),
+              (std::vector<std::string>{"GenerateConformer.log", "leucine.freedom", "leucine.xyz",
+                                        "leucine.zmat"}));
+    EXPECT_EQ(dir.read("GenerateConformer.log"), "an earlier run\n");
+
+    const std::string replaced =
+        "generate_conformers: warning: leucine.freedom held other text and is replaced; to run "
+        "an edited file, give the three files\n";
+    for (const std::string& err : {replaced, std::string()}) {
+        const RunResult again = run_in(dir, {"--steps", "4", "--dry-run", "leucine.xyz"});
+        EXPECT_EQ(again.status, 0);
+        EXPECT_EQ(again.err, err);
+        EXPECT_EQ(dir.read("leucine.freedom"), derived_files(LEUCINE, 4).second);
+    }
+}
+
+// Every refusal names the cause and leaves the working directory as it was: a molecule
+// the set-up refuses (status 1), a command line refused before any file is read (2).
+TEST(GenerateConformers, RefusedXyzFileWritesNothing) {
+    const std::string leucine = support::read_file(LEUCINE);
+    const TempDir scratch;
+    support::alkane(24).putout_xyz(scratch.file("tetracosane.xyz"));
+    struct Case {
+        std::string text;  // of the geometry file; none for no file
+        std::string err;
+        std::vector<std::string> args = {"m.xyz"};
+        int status = 1;
+        std::string file = "m.xyz";
+    };
+    const std::string bad_steps = "--steps must be a whole number of steps in 1..9, not ";
+    const Case cases[] = {
+        {"", "cannot read file: m.xyz\n"},
+        {"6\ntwo waters\nO 0 0 0\nH 0.757 0.586 0\nH -0.757 0.586 0\nO 0 0 5\nH 0.757 0.586 5\n"
+         "H -0.757 0.586 5\n",
+         "m.xyz: the bonds found split the molecule into 2 pieces (3 atoms from atom 1; 3 atoms "
+         "from atom 4); a Z-matrix needs one connected molecule\n"},
+        {"6\nPF5\nP 0 0 0\nF 0 0 1.58\nF 0 0 -1.58\nF 1.53 0 0\nF -0.765 1.325 0\n"
+         "F -0.765 -1.325 0\n",
+         "m.xyz: atom 1 (P) has 5 neighbours (atoms 2, 3, 4, 5, 6); a Z-matrix tree allows at "
+         "most four\n"},
+        {support::read_file(support::test_data_dir() / "molecules" / "benzene.xyz"),
+         "m.xyz: no rotatable bond found: the generator has nothing to turn; nothing was "
+         "written\n"},
+        {scratch.read("tetracosane.xyz"),
+         "m.xyz: 21 rotatable bonds found; the generator turns at most 20; nothing was written\n"},
+        // The geometry file bears the name of a file the set-up writes.
+        {leucine,
+         "m.zmat: the set-up would write m.zmat over it; give the geometry a name ending in "
+         ".xyz\n",
+         {"m.zmat"},
+         1,
+         "m.zmat"},
+        {leucine, bad_steps + "\"0\"\n", {"--steps", "0", "m.xyz"}, 2},
+        {leucine, bad_steps + "\"2.5\"\n", {"--steps", "2.5", "m.xyz"}, 2},
+        {leucine,
+         "--dry-run goes with one xyz file only: the three-file form runs its freedom file as "
+         "written\n" +
+             USAGE,
+         {"--dry-run", "m.xyz", "m.zmat", "m.freedom"},
+         2},
+        {leucine,
+         "unknown mode \"gaussian\": gjf, xyz, collect or test\n" + USAGE,
+         {"m.xyz", "gaussian"},
+         2},
+    };
+    for (const Case& k : cases) {
+        const TempDir dir;
+        if (!k.text.empty()) dir.write(k.file, k.text);
+        const std::vector<std::string> before = listing(dir.path());
+        const RunResult r = run_in(dir, k.args);
+        EXPECT_EQ(r.status, k.status) << k.err;
+        EXPECT_EQ(r.err, "generate_conformers: " + k.err);
+        EXPECT_EQ(r.out, "") << k.err;
+        EXPECT_EQ(listing(dir.path()), before) << k.err;
+    }
+}
+
+// Molecules whose geometry comes from a real output, written as an xyz file first.
+TEST(GenerateConformers, OneXyzFileOfRealOutputs) {
+    SKIP_WITHOUT_REAL_OUTPUTS();
+    struct Case {
+        std::string output;
+        int atoms;
+        std::string stem;
+        std::string bonds;  // the freedom file line of standard output
+        std::size_t candidates;
+    };
+    const Case cases[] = {
+        // The two vinyl groups of divinylbenzene, each on a trigonal ring carbon: 2 steps.
+        {"g16_dvb_gopt.out", 20, "dvb", "2 rotatable bonds, 4 combinations", 4},
+        // The proline enamine: N-C of the enamine, the carboxyl group and its hydrogen.
+        {"aminox_cat_conf65_S.log", 24, "aminox", "3 rotatable bonds, 216 combinations", 216},
+    };
+    for (const Case& k : cases) {
+        const TempDir dir;
+        CBasicConformer molecule(k.atoms);
+        ASSERT_TRUE(molecule.read_xyz_inout((support::real_outputs_dir() / k.output).string()));
+        molecule.putout_xyz(dir.file(k.stem + ".xyz"));
+        const RunResult r = run_in(dir, {k.stem + ".xyz", "collect"});
+        EXPECT_EQ(r.status, 0) << k.stem << ": " << r.err;
+        EXPECT_NE(r.out.find(k.stem + ".freedom, " + k.bonds + "\n"), std::string::npos) << k.stem;
+        expect_bonds_kept(dir, dir.path() / (k.stem + ".xyz"), k.stem, k.candidates);
+    }
+
+    const TempDir dir;
+    CBasicConformer water(3);
+    ASSERT_TRUE(water.read_xyz_inout((support::real_outputs_dir() / "g16_water_mp2.log").string()));
+    water.putout_xyz(dir.file("water.xyz"));
+    const RunResult r = run_in(dir, {"water.xyz"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "generate_conformers: water.xyz: no rotatable bond found: the generator has nothing "
+              "to turn; nothing was written\n");
+    EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"water.xyz"});
 }
 
 }  // namespace
