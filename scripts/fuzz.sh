@@ -79,8 +79,9 @@ for target in $targets; do
     fi
 done
 
+passed=$(($(wc -w <<<"$targets") - ${#failed[@]}))
+echo "fuzz: $passed passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -gt 0 ]; then
-    echo "fuzzing found faults in: ${failed[*]}"
+    echo "findings in: ${failed[*]}"
     exit 1
 fi
-echo "fuzzing: every target ran ${seconds} s without a finding"
