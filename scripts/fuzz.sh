@@ -53,7 +53,7 @@ for target in $targets; do
     exe="$root/$build/fuzz/$target"
     work="$scratch/$target"
     mkdir -p "$work/corpus" "$work/kept" "$work/tmp"
-    cp fuzz/corpus/"$target"/* "$work/corpus/"
+    cp fuzz/corpus/"$target"/* "$work/corpus/" 2>/dev/null || echo "=== $target: no seed corpus"
     log="$work/log"
 
     regressions=(fuzz/regressions/"$target"/*)
