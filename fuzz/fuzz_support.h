@@ -152,6 +152,19 @@ private:
 // that the readers' text formats never hold.
 const char FILE_SEPARATOR = '\x1e';
 
+// Same atom count, elements and positions, exactly.
+inline bool same_geometry(const CBasicConformer& a, const CBasicConformer& b) {
+    if (a.get_size() != b.get_size()) return false;
+    for (int i = 1; i <= a.get_size(); ++i) {
+        const CVECTOR p = a.get_vector(i);
+        const CVECTOR q = b.get_vector(i);
+        if (a.get_element(i).get_number() != b.get_element(i).get_number() || p.x != q.x ||
+            p.y != q.y || p.z != q.z)
+            return false;
+    }
+    return true;
+}
+
 // Runs a reader whose only documented throw is the bare int of a bad atom count: the
 // count itself, and only when it lies outside 0..MAX_CONFORMER_SIZE. Returns whether the reader
 // returned (rather than threw).

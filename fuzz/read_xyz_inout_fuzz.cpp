@@ -16,18 +16,6 @@
 
 namespace {
 
-bool same_geometry(const CBasicConformer& a, const CBasicConformer& b) {
-    if (a.get_size() != b.get_size()) return false;
-    for (int i = 1; i <= a.get_size(); ++i) {
-        const CVECTOR p = a.get_vector(i);
-        const CVECTOR q = b.get_vector(i);
-        if (a.get_element(i).get_number() != b.get_element(i).get_number() || p.x != q.x ||
-            p.y != q.y || p.z != q.z)
-            return false;
-    }
-    return true;
-}
-
 void check_status(const GeometryTableStatus& status, const CBasicConformer& conformer, int atoms) {
     using Status = GeometryTableStatus;
     fuzz::check(conformer.get_size() == atoms, "the read changed the atom count");
@@ -44,7 +32,7 @@ void check_status(const GeometryTableStatus& status, const CBasicConformer& conf
             fuzz::check(status.rows >= 1 && status.rows <= atoms + 1, "a damaged row outside");
             break;
     }
-    fuzz::check(same_geometry(conformer, CBasicConformer(atoms)),
+    fuzz::check(fuzz::same_geometry(conformer, CBasicConformer(atoms)),
                 "a table not read left atoms filled");
 }
 
@@ -73,11 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check_status(memory_status, in_memory, atoms);
 
     fuzz::check(file_status.outcome == memory_status.outcome &&
-                    file_status.rows == memory_status.rows && same_geometry(from_file, in_memory),
+                    file_status.rows == memory_status.rows &&
+                    fuzz::same_geometry(from_file, in_memory),
                 "a file stream and a stream in memory read different tables");
     if (title == STANDARD_ORIENTATION)
         fuzz::check(read_by_name == (file_status.outcome == GeometryTableStatus::read) &&
-                        same_geometry(by_name, from_file),
+                        fuzz::same_geometry(by_name, from_file),
                     "read_xyz_inout and read_geometry_table disagree");
     return 0;
 }
