@@ -1,8 +1,10 @@
 // The record splitting of collect_records, collect_record_file, on any record file. Each
 // record becomes one block of the collection, labelled with the next number and closed by
-// the separator line; what it copies is the file's text, never more.
+// the separator line; what it copies is the file's text, never more. The collection then
+// reads back with COutSortList::read_collectf, each block a result or left out, as
+// sort_collection reads it.
 //
-// Input: the record file.
+// Input: the atom count of the records (one byte: 0..100), then the record file.
 
 #include <fstream>
 #include <sstream>
@@ -24,7 +26,9 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const fuzz::ScratchDirectory scratch;
-    const std::string_view text = fuzz::Input(data, size).rest();
+    fuzz::Input input(data, size);
+    const int atoms = input.molecule_size();
+    const std::string_view text = input.rest();
     fuzz::write_file("batch.txt", text);
 
     std::ifstream in("batch.txt", std::ios::binary);
@@ -46,5 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(blocks == 0 || collection.compare(0, COLLECTION_LABEL.size() + 2,
                                                   COLLECTION_LABEL + "1:") == 0,
                 "the first block is not labelled 1");
+
+    fuzz::write_file(COLLECTION_FILE, collection);
+    COutSortList results;
+    const bool read = results.read_collectf(COLLECTION_FILE, atoms);
+    fuzz::check(read == (blocks > 0), "the collection was or was not read wrongly");
+    fuzz::check(results.get_count() + results.left_out().size() == blocks,
+                "a record was neither read nor left out");
     return 0;
 }
