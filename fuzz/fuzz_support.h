@@ -98,6 +98,12 @@ inline void write_file(const std::string& name, std::string_view bytes) {
     check(static_cast<bool>(out), "cannot write the scratch file " + name);
 }
 
+// Copies a file of the bundled examples into the working directory under name.
+inline void copy_example(const std::string& example, const std::string& name) {
+    std::filesystem::copy_file(std::filesystem::path(EXAMPLES_DIR) / example, name,
+                               std::filesystem::copy_options::overwrite_existing);
+}
+
 // The fuzzed bytes, taken from the front a field at a time; what is left is file text.
 class Input {
 public:
