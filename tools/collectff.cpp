@@ -10,6 +10,8 @@
 
 namespace {
 
+const char* const PROGRAM = "collect_records";
+
 // Messages on standard output, exact texts: the first has a blank before its colon.
 const char* const CANNOT_OPEN_LIST = "cannot open file : ";
 const char* const CANNOT_CREATE = "cannot create file: ";
@@ -29,6 +31,11 @@ const char* message(CollectOutcome::Status status) {
 
 int run(int, char*[]) {
     const CollectOutcome outcome = collect_records(RECORD_LIST_FILE, COLLECTION_FILE);
+    for (const std::string& name : outcome.passed_over) {
+        std::cout.flush();
+        std::cerr << PROGRAM << ": " << name << " is the collection being written: it is not "
+                  << "read as a record file" << std::endl;
+    }
     if (outcome.status == CollectOutcome::done) return cli::EXIT_DONE;
     std::cout << message(outcome.status) << outcome.file << '\n';
     return cli::EXIT_FAILED;
@@ -36,4 +43,4 @@ int run(int, char*[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main("collect_records", run, argc, argv); }
+int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, run, argc, argv); }
