@@ -67,6 +67,19 @@ std::string fixed3(double value) {
     return text;
 }
 
+// A word of a file as a message shows it: at most 20 characters, a byte that is not
+// printable text as "?" (a binary file must not write control codes to the terminal).
+std::string shown(const std::string& word) {
+    const std::size_t most = 20;
+    std::string text;
+    for (std::size_t i = 0; i < word.size() && i < most; ++i) {
+        const unsigned char c = static_cast<unsigned char>(word[i]);
+        text += c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
+    }
+    if (word.size() > most) text += "...";
+    return text;
+}
+
 // The atom count on the first line of an xyz file ("22" or "22  leucine"), read as the
 // geometry reader reads it.
 int atom_count(const std::string& file) {
@@ -81,7 +94,7 @@ int atom_count(const std::string& file) {
         std::string first;
         again >> first;
         throw failed(file + ": the atom count on the first line must lie in 1.." +
-                     std::to_string(MAX_CONFORMER_SIZE) + ", not \"" + first + "\"");
+                     std::to_string(MAX_CONFORMER_SIZE) + ", not \"" + shown(first) + "\"");
     }
     return atoms;
 }
@@ -94,10 +107,32 @@ void warn_about_elements(const CBasicConformer& conformer, const std::string& fi
                                    "carry none, and its bonding radius is 0");
 }
 
+// Whether the line after the last of `atoms` atom lines of an xyz file is one more: a
+// word and three numbers, "H  0.000000  0.000000  1.090000".
+bool atom_line_follows(const std::string& file, int atoms) {
+    std::ifstream in(file);
+    std::string line;
+    for (int skipped = 0; skipped < atoms + 2; ++skipped)
+        if (!std::getline(in, line)) return false;
+    if (!std::getline(in, line)) return false;
+    std::istringstream words(line);
+    std::string symbol;
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+    return static_cast<bool>(words >> symbol >> x >> y >> z);
+}
+
+// The geometry of an xyz file whose count line is the conformer's size. A count too
+// small for the atom lines that follow would make the molecule of its first atoms only.
 void read_geometry(CBasicConformer& conformer, const std::string& file) {
+    const std::string atoms = std::to_string(conformer.get_size());
     if (!conformer.read_xyz(file))
-        throw failed(file + ": not a geometry of " + std::to_string(conformer.get_size()) +
+        throw failed(file + ": not a geometry of " + atoms +
                      " atoms: an atom line is missing or holds a field that is not a number");
+    if (atom_line_follows(file, conformer.get_size()))
+        throw failed(file + ": more than the " + atoms +
+                     " atoms of its first line: an atom line follows atom " + atoms);
 }
 
 // The geometry and the Z-matrix file, as the generator reads them; a refusal names the
@@ -240,7 +275,11 @@ CConformerSetup perceive(const CBasicConformer& molecule, const std::string& fil
     }
 }
 
+// The text of a regular file; none for anything else. A derived file's name may stand
+// for a device (a link to /dev/full or /dev/zero), which would be read without end.
 std::optional<std::string> file_text(const std::string& file) {
+    std::error_code unknown;
+    if (!std::filesystem::is_regular_file(file, unknown)) return std::nullopt;
     std::ifstream in(file);
     if (!in) return std::nullopt;
     std::ostringstream text;
@@ -347,6 +386,10 @@ void check_outcome(const CGenerateConformer& generator, const Request& request,
         throw failed(std::to_string(generator.get_unwritten()) + " of " +
                      std::to_string(header.generated) + where);
     }
+    // The log is the record of the run (of test mode, the only one): a full disk must not
+    // pass for a complete run.
+    if (!generator.log_complete())
+        throw failed("cannot write file: " + RUN_LOG_FILE + ": the log of the run is incomplete");
     if (header.generated == 0)
         throw failed("no candidate: every one of the " + std::to_string(header.total) +
                      " combinations clashes, and no side correction frees it");
@@ -379,7 +422,7 @@ int run(int argc, char* argv[]) {
         try {
             return CGenerateConformer(atoms);
         } catch (int) {
-            throw failed("cannot create the run log GenerateConformer.log");
+            throw failed("cannot create the run log " + RUN_LOG_FILE);
         }
     }();
     read_structure(generator, request);
