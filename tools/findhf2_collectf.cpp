@@ -6,6 +6,7 @@
 //                   collection_file atoms reference_atom [atom ...]
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -53,6 +54,30 @@ void warn_about_reference_in_group(int atoms, int reference_atom,
                            advice);
 }
 
+// The result files would be written over the collection read from one of them, and a
+// result file holds no record: the run could only destroy its input.
+void refuse_result_file_as_collection(const std::string& collection,
+                                      const cli::EnsembleChoice& ensemble) {
+    std::vector<std::string> written = {ALL_LIST_FILE, UNIQUE_LIST_FILE};
+    if (ensemble.wanted) written.insert(written.end(), {ENSEMBLE_FILE, UNIQUE_CONFORMERS_FILE});
+    for (const std::string& file : written) {
+        std::error_code not_there;
+        if (std::filesystem::equivalent(collection, file, not_there))
+            throw cli::Failure{collection + " is " +
+                               (collection == file ? "a result file" : "the result file " + file) +
+                               " of this run, not a collection: it would be written over"};
+    }
+}
+
+// A file without a single record label gives empty result files, as a collection of no
+// record does; but one that holds text was most likely not the collection meant.
+void warn_if_no_record(const std::string& collection) {
+    std::error_code unknown;
+    if (std::filesystem::file_size(collection, unknown) > 0 && !unknown)
+        cli::warn(PROGRAM, collection + " holds no record (no \"" + COLLECTION_LABEL +
+                               "<n>:\" label): the result files are empty");
+}
+
 int run(int all_argc, char* all_argv[]) {
     const cli::Options options = cli::read_options(all_argc, all_argv, OPTIONS, USAGE);
     // The positional arguments as argv[1], argv[2], ...
@@ -68,6 +93,7 @@ int run(int all_argc, char* all_argv[]) {
     const int atoms = cli::whole_number(argv[2], 1, MAX_CONFORMER_SIZE, "the atom count");
     const int reference_atom = cli::whole_number(argv[3], 1, atoms, "the reference atom");
     const std::vector<int> equivalence = cli::interchangeable_atoms(argc, argv, 4, atoms);
+    refuse_result_file_as_collection(collection, ensemble);
     cli::warn_repeated_atoms(PROGRAM, equivalence);
     for (std::size_t j = 1; j < equivalence.size(); ++j)
         if (equivalence[j] == reference_atom) {
@@ -83,8 +109,10 @@ int run(int all_argc, char* all_argv[]) {
     results.set_progress_text(true);
     // A file without any record is read as an empty collection; only a file that cannot
     // be read at all ends the run before the result files are written.
-    if (!results.read_collectf(collection, atoms) && !readable_file(collection))
-        return cli::EXIT_FAILED;
+    if (!results.read_collectf(collection, atoms)) {
+        if (!readable_file(collection)) return cli::EXIT_FAILED;
+        warn_if_no_record(collection);
+    }
     for (const LeftOut& record : results.left_out()) {
         std::cerr << PROGRAM << ": " << record.label;
         if (!record.name.empty()) std::cerr << " (" << record.name << ")";
