@@ -25,6 +25,22 @@ const char* const PROGRAM = "sort_outputs";
 const char* const USAGE =
     "usage: sort_outputs atoms energy_tolerance dipole_tolerance geometry_tolerance "
     "reference_atom [interchangeable_atom ...]";
+const cli::Help HELP = {
+    "usage: sort_outputs [options] atoms energy_tolerance dipole_tolerance geometry_tolerance "
+    "reference_atom [interchangeable_atom ...]",
+    "Ranks the Gaussian output files named in list.txt (one name per line) by energy and\n"
+    "groups the duplicate conformers: energies within energy_tolerance (hartree), dipoles\n"
+    "within dipole_tolerance, geometries superposed on the reference atom within\n"
+    "geometry_tolerance (angstrom); interchangeable atoms are matched as a set. Writes\n"
+    "errorfile.txt (the files that could not be read), all_list2.txt, unique_list2.txt,\n"
+    "ensemble.txt and unique_conformers.xyz into the working directory.\n"
+    "\n"
+    "  --temperature K      temperature of the populations in ensemble.txt (298.15)\n"
+    "  --no-ensemble        no ensemble.txt and unique_conformers.xyz\n"
+    "  --energy KIND        rank by HF (the default), another archive entry (MP2, ...), G or H\n"
+    "  --input-orientation  read a job run with nosym from its Input orientation table\n"
+    "  --symmetry           match the symmetric terminal groups found in the bonds\n"
+    "  --help               print this help\n"};
 const cli::Option ENERGY{"--energy", "KIND"};
 const cli::Option INPUT_ORIENTATION_OPTION{"--input-orientation", ""};
 const std::vector<cli::Option> OPTIONS = {cli::TEMPERATURE, cli::NO_ENSEMBLE, ENERGY,
@@ -239,4 +255,4 @@ int run(int all_argc, char* all_argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, run, argc, argv); }
+int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }

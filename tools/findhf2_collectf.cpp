@@ -20,6 +20,19 @@ namespace {
 const char* const PROGRAM = "sort_collection";
 const char* const USAGE =
     "usage: sort_collection collection_file atoms reference_atom [interchangeable_atom ...]";
+const cli::Help HELP = {
+    "usage: sort_collection [options] collection_file atoms reference_atom "
+    "[interchangeable_atom ...]",
+    "Ranks the records of a collection file (as collect_records writes it) by energy and\n"
+    "groups the duplicate conformers: energies within 2e-05, dipoles within 0.05, and the\n"
+    "distance of every atom from the reference atom within 0.15 angstrom; interchangeable\n"
+    "atoms are matched as a set. Writes all_list2.txt, unique_list2.txt, ensemble.txt and\n"
+    "unique_conformers.xyz into the working directory.\n"
+    "\n"
+    "  --temperature K  temperature of the populations in ensemble.txt (298.15)\n"
+    "  --no-ensemble    no ensemble.txt and unique_conformers.xyz\n"
+    "  --symmetry       match the symmetric terminal groups found in the bonds\n"
+    "  --help           print this help\n"};
 const std::vector<cli::Option> OPTIONS = {cli::TEMPERATURE, cli::NO_ENSEMBLE, cli::SYMMETRY};
 // The energy of a collection record, from its "HF=" line.
 const char* const ENERGY_NAME = "HF";
@@ -144,4 +157,4 @@ int run(int all_argc, char* all_argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, run, argc, argv); }
+int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }

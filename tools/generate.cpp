@@ -35,6 +35,20 @@ const char* const USAGE =
     "       generate_conformers xyz_file zmatrix_file freedom_file [gjf|xyz|collect|test "
     "[folder]]";
 
+const cli::Help HELP = {
+    USAGE,
+    "Writes the candidate conformers of a flexible molecule: every combination of the\n"
+    "positions of its rotatable bonds that does not clash, as Gaussian input files (gjf,\n"
+    "the default) or xyz files in folder (GaussionFiles), as records of xyz_collection\n"
+    "(collect), or only counted (test); the run is logged in GenerateConformer.log. From\n"
+    "one xyz file the bonds are perceived and <stem>.zmat and <stem>.freedom are written\n"
+    "into the working directory first; with three files the Z-matrix and freedom files\n"
+    "are run as written.\n"
+    "\n"
+    "  --steps N  every rotatable bond in N steps, 1..9 (one xyz file only)\n"
+    "  --dry-run  write and check the two files, generate nothing (one xyz file only)\n"
+    "  --help     print this help\n"};
+
 // Options of the one-file form: every rotatable bond gets N steps; the two files are
 // written and checked, and nothing is generated.
 const cli::Option STEPS{"--steps", "N"};
@@ -437,4 +451,4 @@ int run(int argc, char* argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, run, argc, argv); }
+int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }
