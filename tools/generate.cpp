@@ -310,6 +310,20 @@ void warn_if_replaced(const std::string& file, const std::optional<std::string>&
                                "give the three files");
 }
 
+// Writes one derived file with write(file). The text it held is named when that changed,
+// also when the writing failed after the file was emptied: an edit lost stays no secret.
+template <class Write>
+void write_derived(const std::string& file, Write write) {
+    const std::optional<std::string> before = file_text(file);
+    try {
+        write(file);
+    } catch (const PerceptionError& error) {
+        warn_if_replaced(file, before);
+        throw failed(error.what());
+    }
+    warn_if_replaced(file, before);
+}
+
 // The one-file form's set-up: the bonds of the geometry perceived, the Z-matrix and
 // freedom files written into the working directory under the geometry's stem, their
 // names and the rotatable bonds on standard output. Nothing is written when the molecule
@@ -339,16 +353,8 @@ void set_up(Request& request) {
             throw failed(file + ": the set-up would write " + derived +
                          " over it; give the geometry a name ending in .xyz");
     }
-    const std::optional<std::string> zmatrix_before = file_text(request.zmatrix);
-    const std::optional<std::string> freedom_before = file_text(request.freedom);
-    try {
-        setup.write_zmatrix_file(request.zmatrix);
-        setup.write_freedom_file(request.freedom);
-    } catch (const PerceptionError& error) {
-        throw failed(error.what());
-    }
-    warn_if_replaced(request.zmatrix, zmatrix_before);
-    warn_if_replaced(request.freedom, freedom_before);
+    write_derived(request.zmatrix, [&](const std::string& f) { setup.write_zmatrix_file(f); });
+    write_derived(request.freedom, [&](const std::string& f) { setup.write_freedom_file(f); });
 
     Combinations combinations = 1;
     for (const RotatableBond& bond : bonds) combinations *= static_cast<Combinations>(bond.steps);
