@@ -25,6 +25,13 @@ std::string option_list(const std::vector<Option>& known) {
     return list;
 }
 
+int print_help(const char* program, const Help& help) {
+    std::cout << help.usage << "\n\n" << help.description << std::flush;
+    if (std::cout) return EXIT_DONE;
+    std::cerr << program << ": cannot write the help to standard output" << std::endl;
+    return EXIT_FAILED;
+}
+
 }  // namespace
 
 Options read_options(int argc, char* argv[], const std::vector<Option>& known,
@@ -156,9 +163,13 @@ void warn_repeated_atoms(const char* program, const std::vector<int>& atoms) {
     }
 }
 
-int run_main(const char* program, int (*run)(int, char**), int argc, char* argv[]) {
+int run_main(const char* program, const Help& help, int (*run)(int, char**), int argc,
+             char* argv[]) {
     try {
         try {
+            if (std::any_of(argv + std::min(argc, 1), argv + argc,
+                            [](const char* argument) { return argument == HELP.name; }))
+                return print_help(program, help);
             return run(argc, argv);
         } catch (const Failure& failure) {
             std::cout.flush();

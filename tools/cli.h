@@ -119,10 +119,22 @@ void note(const char* program, const std::string& what);
 // Warns once for every atom that an equivalence list names more than once.
 void warn_repeated_atoms(const char* program, const std::vector<int>& atoms);
 
-// Runs run(argc, argv) and returns its status. A Failure is printed as one line on
-// standard error after everything written to standard output so far; any other thrown
-// value as "<program>: unexpected failure: ..." with status EXIT_REFUSED. Nothing
-// thrown leaves this function.
-int run_main(const char* program, int (*run)(int, char**), int argc, char* argv[]);
+// The name every program answers with its help.
+inline const Option HELP{"--help", ""};
+
+// What --help prints on standard output: the usage lines, an empty line, then a few lines
+// on what the program reads, writes and takes (each line ending in a line end).
+struct Help {
+    const char* usage;
+    const char* description;
+};
+
+// Runs run(argc, argv) and returns its status. With --help anywhere on the command line
+// only the help is printed, with status EXIT_DONE (EXIT_FAILED when standard output
+// cannot take it). A Failure is printed as one line on standard error after everything
+// written to standard output so far; any other thrown value as "<program>: unexpected
+// failure: ..." with status EXIT_REFUSED. Nothing thrown leaves this function.
+int run_main(const char* program, const Help& help, int (*run)(int, char**), int argc,
+             char* argv[]);
 
 }  // namespace cli

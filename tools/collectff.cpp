@@ -1,6 +1,8 @@
 // collect_records: joins the records of the files named in "list.txt" into the one
 // collection file "all_collection.txt" that sort_collection reads, numbering them
 // NAME_1, NAME_2, ... across all files.
+//
+//   collect_records
 
 #include <iostream>
 #include <string>
@@ -9,6 +11,17 @@
 #include "cli.h"
 
 namespace {
+
+const char* const PROGRAM = "collect_records";
+const char* const USAGE = "usage: collect_records";
+const cli::Help HELP = {
+    USAGE,
+    "Joins the records of the files named in list.txt (one name per line) into\n"
+    "all_collection.txt, numbered NAME_1, NAME_2, ... across all files, for\n"
+    "sort_collection. A record is a head word, its text and a line holding \"@\". Takes no\n"
+    "argument.\n"
+    "\n"
+    "  --help  print this help\n"};
 
 // Messages on standard output, exact texts: the first has a blank before its colon.
 const char* const CANNOT_OPEN_LIST = "cannot open file : ";
@@ -27,8 +40,28 @@ const char* message(CollectOutcome::Status status) {
     return "";
 }
 
-int run(int, char*[]) {
+// The program has always run whatever its arguments, and scripts may pass some: they are
+// still ignored, with a word. An option is refused as in every other program, since
+// whoever gives one expects it to change the run.
+void check_arguments(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]).rfind("--", 0) == 0)
+            throw cli::Failure{std::string("unknown option ") + argv[i] + " (there is none but " +
+                                   cli::HELP.name + ")",
+                               cli::EXIT_REFUSED, USAGE};
+    if (argc > 1)
+        cli::warn(PROGRAM,
+                  "the arguments are ignored: the record files are named in " + RECORD_LIST_FILE);
+}
+
+int run(int argc, char* argv[]) {
+    check_arguments(argc, argv);
     const CollectOutcome outcome = collect_records(RECORD_LIST_FILE, COLLECTION_FILE);
+    for (const std::string& name : outcome.passed_over) {
+        std::cout.flush();
+        std::cerr << PROGRAM << ": " << name << " is the collection being written: it is not "
+                  << "read as a record file" << std::endl;
+    }
     if (outcome.status == CollectOutcome::done) return cli::EXIT_DONE;
     std::cout << message(outcome.status) << outcome.file << '\n';
     return cli::EXIT_FAILED;
@@ -36,4 +69,4 @@ int run(int, char*[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main("collect_records", run, argc, argv); }
+int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }

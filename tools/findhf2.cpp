@@ -25,6 +25,22 @@ const char* const PROGRAM = "sort_outputs";
 const char* const USAGE =
     "usage: sort_outputs atoms energy_tolerance dipole_tolerance geometry_tolerance "
     "reference_atom [interchangeable_atom ...]";
+const cli::Help HELP = {
+    "usage: sort_outputs [options] atoms energy_tolerance dipole_tolerance geometry_tolerance "
+    "reference_atom [interchangeable_atom ...]",
+    "Ranks the Gaussian output files named in list.txt (one name per line) by energy and\n"
+    "groups the duplicate conformers: energies within energy_tolerance (hartree), dipoles\n"
+    "within dipole_tolerance, geometries superposed on the reference atom within\n"
+    "geometry_tolerance (angstrom); interchangeable atoms are matched as a set. Writes\n"
+    "errorfile.txt (the files that could not be read), all_list2.txt, unique_list2.txt,\n"
+    "ensemble.txt and unique_conformers.xyz into the working directory.\n"
+    "\n"
+    "  --temperature K      temperature of the populations in ensemble.txt (298.15)\n"
+    "  --no-ensemble        no ensemble.txt and unique_conformers.xyz\n"
+    "  --energy KIND        rank by HF (the default), another archive entry (MP2, ...), G or H\n"
+    "  --input-orientation  read a job run with nosym from its Input orientation table\n"
+    "  --symmetry           match the symmetric terminal groups found in the bonds\n"
+    "  --help               print this help\n"};
 const cli::Option ENERGY{"--energy", "KIND"};
 const cli::Option INPUT_ORIENTATION_OPTION{"--input-orientation", ""};
 const std::vector<cli::Option> OPTIONS = {cli::TEMPERATURE, cli::NO_ENSEMBLE, ENERGY,
@@ -32,9 +48,19 @@ const std::vector<cli::Option> OPTIONS = {cli::TEMPERATURE, cli::NO_ENSEMBLE, EN
 const char* const LIST_FILE = "list.txt";
 const char* const MSG_CANNOT_OPEN_LIST = "Cannot open file: list.txt";
 
+// Whether atof finds a number at the start of text: "abc" and "" it reads as 0.
+bool starts_with_number(const char* text) {
+    char* end = nullptr;
+    std::strtod(text, &end);
+    return end != text;
+}
+
 // Why read_filelist gave up, beyond what "Cannot open file: list.txt" says (that message
 // stays the same whatever the cause); "" when list.txt is simply not there.
-std::string list_failure(int atoms) {
+std::string list_failure(int atoms, const char* atoms_text) {
+    if (atoms == 0 && !starts_with_number(atoms_text))
+        return std::string("the atom count \"") + atoms_text +
+               "\" is not a number and reads as 0: no output file can be read";
     if (atoms == 0) return "the atom count is 0: no output file can be read";
     if (!std::filesystem::exists(LIST_FILE)) return "";
     if (!readable_file(LIST_FILE)) return std::string(LIST_FILE) + " is not a readable file";
@@ -43,10 +69,15 @@ std::string list_failure(int atoms) {
 
 // Command lines that run but cannot do what their user expects.
 void warn_about_arguments(int atoms, int reference_atom, const double (&tolerances)[3],
+                          const char* const (&tolerance_texts)[3],
                           const std::vector<int>& equivalence) {
     const char* const names[] = {"energy", "dipole", "geometry"};
     for (int t = 0; t < 3; ++t)
-        if (tolerances[t] < 0)
+        if (!starts_with_number(tolerance_texts[t]))
+            cli::warn(PROGRAM, std::string("the ") + names[t] + " tolerance \"" +
+                                   tolerance_texts[t] +
+                                   "\" is not a number and reads as 0: only equal values match");
+        else if (tolerances[t] < 0)
             cli::warn(PROGRAM, std::string("the ") + names[t] +
                                    " tolerance is negative: no two results can be duplicates");
     cli::warn_repeated_atoms(PROGRAM, equivalence);
@@ -163,18 +194,19 @@ int run(int all_argc, char* all_argv[]) {
     const cli::EnsembleChoice ensemble = cli::ensemble_choice(PROGRAM, options);
     const ResultReadOptions read = reading(options);
     const int atoms = cli::whole_number(argv[1], 0, MAX_CONFORMER_SIZE, "the atom count");
+    const char* const tolerance_texts[3] = {argv[2], argv[3], argv[4]};
     const double tolerances[3] = {std::atof(argv[2]), std::atof(argv[3]), std::atof(argv[4])};
     // With 0 atoms no output file can be read; the list reader reports that below.
     const int last_atom = atoms > 0 ? atoms : MAX_CONFORMER_SIZE;
     const int reference_atom = cli::whole_number(argv[5], 1, last_atom, "the reference atom");
     const std::vector<int> equivalence = cli::interchangeable_atoms(argc, argv, 6, last_atom);
-    warn_about_arguments(atoms, reference_atom, tolerances, equivalence);
+    warn_about_arguments(atoms, reference_atom, tolerances, tolerance_texts, equivalence);
 
     COutSortList results(atoms);
     results.set_read_options(read);
     if (!results.read_filelist(LIST_FILE)) {
         std::cout << MSG_CANNOT_OPEN_LIST << std::endl;
-        const std::string why = list_failure(atoms);
+        const std::string why = list_failure(atoms, argv[1]);
         if (!why.empty()) std::cerr << PROGRAM << ": " << why << std::endl;
         return cli::EXIT_FAILED;
     }
@@ -223,4 +255,4 @@ int run(int all_argc, char* all_argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, run, argc, argv); }
+int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }

@@ -6,6 +6,7 @@
 //                   collection_file atoms reference_atom [atom ...]
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -19,6 +20,19 @@ namespace {
 const char* const PROGRAM = "sort_collection";
 const char* const USAGE =
     "usage: sort_collection collection_file atoms reference_atom [interchangeable_atom ...]";
+const cli::Help HELP = {
+    "usage: sort_collection [options] collection_file atoms reference_atom "
+    "[interchangeable_atom ...]",
+    "Ranks the records of a collection file (as collect_records writes it) by energy and\n"
+    "groups the duplicate conformers: energies within 2e-05, dipoles within 0.05, and the\n"
+    "distance of every atom from the reference atom within 0.15 angstrom; interchangeable\n"
+    "atoms are matched as a set. Writes all_list2.txt, unique_list2.txt, ensemble.txt and\n"
+    "unique_conformers.xyz into the working directory.\n"
+    "\n"
+    "  --temperature K  temperature of the populations in ensemble.txt (298.15)\n"
+    "  --no-ensemble    no ensemble.txt and unique_conformers.xyz\n"
+    "  --symmetry       match the symmetric terminal groups found in the bonds\n"
+    "  --help           print this help\n"};
 const std::vector<cli::Option> OPTIONS = {cli::TEMPERATURE, cli::NO_ENSEMBLE, cli::SYMMETRY};
 // The energy of a collection record, from its "HF=" line.
 const char* const ENERGY_NAME = "HF";
@@ -53,6 +67,30 @@ void warn_about_reference_in_group(int atoms, int reference_atom,
                            advice);
 }
 
+// The result files would be written over the collection read from one of them, and a
+// result file holds no record: the run could only destroy its input.
+void refuse_result_file_as_collection(const std::string& collection,
+                                      const cli::EnsembleChoice& ensemble) {
+    std::vector<std::string> written = {ALL_LIST_FILE, UNIQUE_LIST_FILE};
+    if (ensemble.wanted) written.insert(written.end(), {ENSEMBLE_FILE, UNIQUE_CONFORMERS_FILE});
+    for (const std::string& file : written) {
+        std::error_code not_there;
+        if (std::filesystem::equivalent(collection, file, not_there))
+            throw cli::Failure{collection + " is " +
+                               (collection == file ? "a result file" : "the result file " + file) +
+                               " of this run, not a collection: it would be written over"};
+    }
+}
+
+// A file without a single record label gives empty result files, as a collection of no
+// record does; but one that holds text was most likely not the collection meant.
+void warn_if_no_record(const std::string& collection) {
+    std::error_code unknown;
+    if (std::filesystem::file_size(collection, unknown) > 0 && !unknown)
+        cli::warn(PROGRAM, collection + " holds no record (no \"" + COLLECTION_LABEL +
+                               "<n>:\" label): the result files are empty");
+}
+
 int run(int all_argc, char* all_argv[]) {
     const cli::Options options = cli::read_options(all_argc, all_argv, OPTIONS, USAGE);
     // The positional arguments as argv[1], argv[2], ...
@@ -68,6 +106,7 @@ int run(int all_argc, char* all_argv[]) {
     const int atoms = cli::whole_number(argv[2], 1, MAX_CONFORMER_SIZE, "the atom count");
     const int reference_atom = cli::whole_number(argv[3], 1, atoms, "the reference atom");
     const std::vector<int> equivalence = cli::interchangeable_atoms(argc, argv, 4, atoms);
+    refuse_result_file_as_collection(collection, ensemble);
     cli::warn_repeated_atoms(PROGRAM, equivalence);
     for (std::size_t j = 1; j < equivalence.size(); ++j)
         if (equivalence[j] == reference_atom) {
@@ -83,8 +122,10 @@ int run(int all_argc, char* all_argv[]) {
     results.set_progress_text(true);
     // A file without any record is read as an empty collection; only a file that cannot
     // be read at all ends the run before the result files are written.
-    if (!results.read_collectf(collection, atoms) && !readable_file(collection))
-        return cli::EXIT_FAILED;
+    if (!results.read_collectf(collection, atoms)) {
+        if (!readable_file(collection)) return cli::EXIT_FAILED;
+        warn_if_no_record(collection);
+    }
     for (const LeftOut& record : results.left_out()) {
         std::cerr << PROGRAM << ": " << record.label;
         if (!record.name.empty()) std::cerr << " (" << record.name << ")";
@@ -116,4 +157,4 @@ int run(int all_argc, char* all_argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, run, argc, argv); }
+int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }

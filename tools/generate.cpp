@@ -35,6 +35,20 @@ const char* const USAGE =
     "       generate_conformers xyz_file zmatrix_file freedom_file [gjf|xyz|collect|test "
     "[folder]]";
 
+const cli::Help HELP = {
+    USAGE,
+    "Writes the candidate conformers of a flexible molecule: every combination of the\n"
+    "positions of its rotatable bonds that does not clash, as Gaussian input files (gjf,\n"
+    "the default) or xyz files in folder (GaussionFiles), as records of xyz_collection\n"
+    "(collect), or only counted (test); the run is logged in GenerateConformer.log. From\n"
+    "one xyz file the bonds are perceived and <stem>.zmat and <stem>.freedom are written\n"
+    "into the working directory first; with three files the Z-matrix and freedom files\n"
+    "are run as written.\n"
+    "\n"
+    "  --steps N  every rotatable bond in N steps, 1..9 (one xyz file only)\n"
+    "  --dry-run  write and check the two files, generate nothing (one xyz file only)\n"
+    "  --help     print this help\n"};
+
 // Options of the one-file form: every rotatable bond gets N steps; the two files are
 // written and checked, and nothing is generated.
 const cli::Option STEPS{"--steps", "N"};
@@ -67,6 +81,19 @@ std::string fixed3(double value) {
     return text;
 }
 
+// A word of a file as a message shows it: at most 20 characters, a byte that is not
+// printable text as "?" (a binary file must not write control codes to the terminal).
+std::string shown(const std::string& word) {
+    const std::size_t most = 20;
+    std::string text;
+    for (std::size_t i = 0; i < word.size() && i < most; ++i) {
+        const unsigned char c = static_cast<unsigned char>(word[i]);
+        text += c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
+    }
+    if (word.size() > most) text += "...";
+    return text;
+}
+
 // The atom count on the first line of an xyz file ("22" or "22  leucine"), read as the
 // geometry reader reads it.
 int atom_count(const std::string& file) {
@@ -81,7 +108,7 @@ int atom_count(const std::string& file) {
         std::string first;
         again >> first;
         throw failed(file + ": the atom count on the first line must lie in 1.." +
-                     std::to_string(MAX_CONFORMER_SIZE) + ", not \"" + first + "\"");
+                     std::to_string(MAX_CONFORMER_SIZE) + ", not \"" + shown(first) + "\"");
     }
     return atoms;
 }
@@ -94,10 +121,32 @@ void warn_about_elements(const CBasicConformer& conformer, const std::string& fi
                                    "carry none, and its bonding radius is 0");
 }
 
+// Whether the line after the last of `atoms` atom lines of an xyz file is one more: a
+// word and three numbers, "H  0.000000  0.000000  1.090000".
+bool atom_line_follows(const std::string& file, int atoms) {
+    std::ifstream in(file);
+    std::string line;
+    for (int skipped = 0; skipped < atoms + 2; ++skipped)
+        if (!std::getline(in, line)) return false;
+    if (!std::getline(in, line)) return false;
+    std::istringstream words(line);
+    std::string symbol;
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+    return static_cast<bool>(words >> symbol >> x >> y >> z);
+}
+
+// The geometry of an xyz file whose count line is the conformer's size. A count too
+// small for the atom lines that follow would make the molecule of its first atoms only.
 void read_geometry(CBasicConformer& conformer, const std::string& file) {
+    const std::string atoms = std::to_string(conformer.get_size());
     if (!conformer.read_xyz(file))
-        throw failed(file + ": not a geometry of " + std::to_string(conformer.get_size()) +
+        throw failed(file + ": not a geometry of " + atoms +
                      " atoms: an atom line is missing or holds a field that is not a number");
+    if (atom_line_follows(file, conformer.get_size()))
+        throw failed(file + ": more than the " + atoms +
+                     " atoms of its first line: an atom line follows atom " + atoms);
 }
 
 // The geometry and the Z-matrix file, as the generator reads them; a refusal names the
@@ -240,7 +289,11 @@ CConformerSetup perceive(const CBasicConformer& molecule, const std::string& fil
     }
 }
 
+// The text of a regular file; none for anything else. A derived file's name may stand
+// for a device (a link to /dev/full or /dev/zero), which would be read without end.
 std::optional<std::string> file_text(const std::string& file) {
+    std::error_code unknown;
+    if (!std::filesystem::is_regular_file(file, unknown)) return std::nullopt;
     std::ifstream in(file);
     if (!in) return std::nullopt;
     std::ostringstream text;
@@ -255,6 +308,20 @@ void warn_if_replaced(const std::string& file, const std::optional<std::string>&
         cli::warn(PROGRAM, file +
                                " held other text and is replaced; to run an edited file, "
                                "give the three files");
+}
+
+// Writes one derived file with write(file). The text it held is named when that changed,
+// also when the writing failed after the file was emptied: an edit lost stays no secret.
+template <class Write>
+void write_derived(const std::string& file, Write write) {
+    const std::optional<std::string> before = file_text(file);
+    try {
+        write(file);
+    } catch (const PerceptionError& error) {
+        warn_if_replaced(file, before);
+        throw failed(error.what());
+    }
+    warn_if_replaced(file, before);
 }
 
 // The one-file form's set-up: the bonds of the geometry perceived, the Z-matrix and
@@ -286,16 +353,8 @@ void set_up(Request& request) {
             throw failed(file + ": the set-up would write " + derived +
                          " over it; give the geometry a name ending in .xyz");
     }
-    const std::optional<std::string> zmatrix_before = file_text(request.zmatrix);
-    const std::optional<std::string> freedom_before = file_text(request.freedom);
-    try {
-        setup.write_zmatrix_file(request.zmatrix);
-        setup.write_freedom_file(request.freedom);
-    } catch (const PerceptionError& error) {
-        throw failed(error.what());
-    }
-    warn_if_replaced(request.zmatrix, zmatrix_before);
-    warn_if_replaced(request.freedom, freedom_before);
+    write_derived(request.zmatrix, [&](const std::string& f) { setup.write_zmatrix_file(f); });
+    write_derived(request.freedom, [&](const std::string& f) { setup.write_freedom_file(f); });
 
     Combinations combinations = 1;
     for (const RotatableBond& bond : bonds) combinations *= static_cast<Combinations>(bond.steps);
@@ -347,6 +406,10 @@ void check_outcome(const CGenerateConformer& generator, const Request& request,
         throw failed(std::to_string(generator.get_unwritten()) + " of " +
                      std::to_string(header.generated) + where);
     }
+    // The log is the record of the run (of test mode, the only one): a full disk must not
+    // pass for a complete run.
+    if (!generator.log_complete())
+        throw failed("cannot write file: " + RUN_LOG_FILE + ": the log of the run is incomplete");
     if (header.generated == 0)
         throw failed("no candidate: every one of the " + std::to_string(header.total) +
                      " combinations clashes, and no side correction frees it");
@@ -379,7 +442,7 @@ int run(int argc, char* argv[]) {
         try {
             return CGenerateConformer(atoms);
         } catch (int) {
-            throw failed("cannot create the run log GenerateConformer.log");
+            throw failed("cannot create the run log " + RUN_LOG_FILE);
         }
     }();
     read_structure(generator, request);
@@ -394,4 +457,4 @@ int run(int argc, char* argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, run, argc, argv); }
+int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }

@@ -16,6 +16,15 @@ namespace {
 
 const char* const PROGRAM = "summarize_output";
 const char* const USAGE = "usage: summarize_output atoms file [file ...]";
+const cli::Help HELP = {
+    USAGE,
+    "Tells whether Gaussian jobs of a molecule of the given number of atoms ended normally\n"
+    "and what they found: for each output file, the route line, the archive energies, the\n"
+    "rotational constants, the dipole, the cpu time, charge and multiplicity and the final\n"
+    "geometry on standard output; for a file without all of them, a tab and \"Error!\"\n"
+    "there and on standard error the first item it lacks. Writes no file.\n"
+    "\n"
+    "  --help  print this help\n"};
 
 int run(int argc, char* argv[]) {
     if (argc < 3) {
@@ -48,4 +57,4 @@ int run(int argc, char* argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, run, argc, argv); }
+int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }

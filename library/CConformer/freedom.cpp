@@ -9,7 +9,6 @@
 
 namespace {
 
-const char* const LOGFILE_NAME = "GenerateConformer.log";
 const char* const NO_FREEDOM = "No information !";
 
 }  // namespace
@@ -59,7 +58,7 @@ FreedomFileStatus read_freedom_list(std::istream& in, const CRotatableConformer&
 }
 
 CGenerateConformer::CGenerateConformer(int n) : CRotatableConformer(n) {
-    logfile.open(LOGFILE_NAME);
+    logfile.open(RUN_LOG_FILE);
     if (!logfile.is_open()) throw n;
 }
 

@@ -19,6 +19,8 @@ inline const std::string DEFAULT_FOLDER = "GaussionFiles";
 // collection of collect_xyz.
 inline const std::string CHECK_FREEDOM_FILE = "check_freedom.txt";
 inline const std::string CANDIDATE_COLLECTION_FILE = "xyz_collection";
+// The run log, opened and emptied by the generator's constructor.
+inline const std::string RUN_LOG_FILE = "GenerateConformer.log";
 // Rotatable bonds of one generator, steps of one bond, and the widest side correction
 // in sixths of a step.
 const int MAX_FREEDOM_NUMBER = 20;
@@ -91,7 +93,7 @@ FreedomFileStatus read_freedom_list(std::istream& in, const CRotatableConformer&
 
 class CGenerateConformer : public CRotatableConformer {
 public:
-    // n atoms; opens and empties the run log "GenerateConformer.log" in the working
+    // n atoms; opens and empties the run log RUN_LOG_FILE in the working
     // directory. Throws the int n outside 0..MAX_CONFORMER_SIZE or when the log cannot be
     // opened.
     explicit CGenerateConformer(int n);
@@ -151,6 +153,9 @@ public:
     const std::string& get_folder() const { return folder; }
     // Candidates of the last run whose file or record could not be written.
     Combinations get_unwritten() const { return unwritten; }
+    // Whether everything written to the run log so far reached it (false after a write
+    // failed, on a full disk).
+    bool log_complete() const { return logfile.good(); }
 
 protected:
     int freedom_number = 0;

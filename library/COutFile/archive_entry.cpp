@@ -147,6 +147,10 @@ EnergyDipoleMissing read_energy_dipole(std::istream& in, bool whole_file, Energy
     if (!(read_number_ignore(in, d[0]) && in.ignore(1) && read_number_ignore(in, d[1]) &&
           in.ignore(1) && read_number_ignore(in, d[2])))
         return EnergyDipoleMissing::dipole_vector;
+    // The archive goes on after the dipole ("\Quadrupole=...", at least "\@"): a vector
+    // that runs into the end of the file was cut there, "Dipole=-0.5373697,0.2916534,-0.03",
+    // and its last component may have lost digits.
+    if (in.eof()) return EnergyDipoleMissing::dipole_vector;
     return EnergyDipoleMissing::nothing;
 }
 

@@ -15,6 +15,7 @@ namespace {
 
 const char* const MSG_CANNOT_OPEN = "cannot open file : ";
 const char* const MSG_BAD_RECORD = "cannot read record: ";
+const char* const MSG_CUT_RECORD = "the file ends inside this record: no separator line after it";
 
 // The separator without its closing RECORD_END, at which the blocks are cut.
 const std::string SEPARATOR_RULE = COLLECTION_SEPARATOR.substr(0, COLLECTION_SEPARATOR.size() - 1);
@@ -27,9 +28,11 @@ bool is_blank(const std::string& text) {
 // "---------------------------------@" (excluded) and the rest of the separator's line.
 // A record text never holds "@" (the collector cuts records there), so the separator is
 // found even when a record did not end its last line. Returns false at the end of the
-// file when nothing but white space is left.
-bool next_block(std::istream& in, std::string& block) {
+// file when nothing but white space is left; closed says whether the block ended at a
+// separator rather than at the end of the file.
+bool next_block(std::istream& in, std::string& block, bool& closed) {
     block.clear();
+    closed = false;
     std::string piece;
     while (std::getline(in, piece, RECORD_END)) {
         block += piece;
@@ -39,6 +42,7 @@ bool next_block(std::istream& in, std::string& block) {
                           SEPARATOR_RULE) == 0) {
             block.erase(block.size() - SEPARATOR_RULE.size());
             skip_line(in);
+            closed = true;
             return true;
         }
         block += RECORD_END;
@@ -126,8 +130,9 @@ bool COutSortList::read_collectf(const std::string& file, int atoms) {
     // one file restart their numbering, and no record may be lost for it.
     in.seekg(0);
     std::string block;
+    bool closed = false;
     int blocks = 0;
-    while (next_block(in, block))
+    while (next_block(in, block, closed))
         if (!is_blank(block)) ++blocks;
     reinstall(atoms, blocks);
 
@@ -135,10 +140,14 @@ bool COutSortList::read_collectf(const std::string& file, int atoms) {
     in.seekg(0);
     left_out_list.clear();
     int read = 0;
-    while (read < blocks && next_block(in, block)) {
+    while (read < blocks && next_block(in, block, closed)) {
         if (is_blank(block)) continue;
         COutSort& record = entries[read + 1];
-        const std::string reason = parse_record(block, atoms, record);
+        std::string reason = parse_record(block, atoms, record);
+        // The collector closes every block with its separator line: a last block without
+        // one is a collection cut off, and its last number may have lost digits
+        // ("H  -0.636879  -0.797906  1.325").
+        if (!closed) reason = MSG_CUT_RECORD;
         if (reason.empty()) {
             ++read;
         } else {

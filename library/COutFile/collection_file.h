@@ -5,6 +5,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 // Label that opens every block, followed by its running number and a colon.
 inline const std::string COLLECTION_LABEL = "NAME_";
@@ -22,6 +23,8 @@ struct CollectOutcome {
     enum Status { done, list_unreadable, cannot_create, read_failed, write_failed };
     Status status = done;
     std::string file;
+    // Names in the list that are the collection file itself, passed over unread.
+    std::vector<std::string> passed_over{};
 };
 
 // Copies the records of one record file to a collection stream. A record is a head word,
@@ -33,5 +36,7 @@ CollectOutcome::Status collect_record_file(std::istream& in, const std::string& 
 
 // Joins the records of the files named in list_file (one name per line) into
 // collection_file, numbered from 1 across all files. A listed file that cannot be opened
-// is reported as "cannot open file: <name>" on standard output and passed over.
+// is reported as "cannot open file: <name>" on standard output and passed over; one that
+// is collection_file itself is passed over with the rest of its line and named in the
+// outcome.
 CollectOutcome collect_records(const std::string& list_file, const std::string& collection_file);

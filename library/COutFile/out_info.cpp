@@ -25,6 +25,10 @@ std::string no_geometry(int atoms) {
 }
 
 const std::string NORMAL_TERMINATION = "Normal termination";
+// A job of several steps (opt followed by freq) ends each step normally and goes on:
+//  Normal termination of Gaussian 16 at Mon Dec 31 22:35:03 2018.
+//  Link1:  Proceeding to internal job step number  2.
+const std::string NEXT_JOB_STEP = "Proceeding to internal job step";
 const std::string ROUTE_START = "#";
 const std::string CPU_TIME = "cpu time:";
 const std::string ROTATIONAL = "Rotational constants (GHZ):";
@@ -68,8 +72,11 @@ std::string read_summary(const std::string& file, int atoms, COutInfo& info) {
     if (!detail::open_readable(in, file)) return CANNOT_READ;
     info.file_name = file;
 
-    // A job that died (killed, out of time, an error exit) has no such line at its end.
-    if (!file_find_linux(in, NORMAL_TERMINATION, -1, std::ios::end)) return NO_NORMAL_TERMINATION;
+    // A job that died (killed, out of time, an error exit) has no such line at its end;
+    // one that died in a later step has it only for the steps before.
+    if (!file_find_linux(in, NORMAL_TERMINATION, -1, std::ios::end) ||
+        file_find_linux(in, NEXT_JOB_STEP, 1, std::ios::cur))
+        return NO_NORMAL_TERMINATION;
     if (!read_route(in, info.route)) return NO_ROUTE;
 
     detail::EnergyDipole values;

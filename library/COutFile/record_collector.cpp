@@ -1,8 +1,11 @@
 #include "COutFile/collection_file.h"
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <utility>
+#include <vector>
 
 #include "detail/text_io.h"
 
@@ -24,10 +27,19 @@ void copy_text(std::istream& in, std::ostream& out) {
 
 CollectOutcome collect_listed_files(std::istream& list, std::ostream& out,
                                     const std::string& list_file,
-                                    const std::string& collection_file) {
+                                    const std::string& collection_file,
+                                    std::vector<std::string>& passed_over) {
     unsigned long long counter = 1;
     std::string name;
     while (list >> name) {
+        // A list made with "ls > list.txt" after an earlier run names the collection
+        // itself; read while it is written, it would grow without end.
+        std::error_code not_found;
+        if (std::filesystem::equivalent(name, collection_file, not_found)) {
+            passed_over.push_back(name);
+            skip_line(list);
+            continue;
+        }
         std::ifstream records;
         // An unreadable file is passed over without skipping the rest of its list line,
         // so a second name on that line is tried next.
@@ -80,10 +92,16 @@ CollectOutcome collect_records(const std::string& list_file, const std::string& 
     std::ofstream out(collection_file, std::ios::binary | std::ios::trunc);
     if (!out) return {CollectOutcome::cannot_create, collection_file};
 
-    const CollectOutcome outcome = collect_listed_files(list, out, list_file, collection_file);
+    std::vector<std::string> passed_over;
+    CollectOutcome outcome =
+        collect_listed_files(list, out, list_file, collection_file, passed_over);
+    outcome.passed_over = std::move(passed_over);
     if (outcome.status != CollectOutcome::done) return outcome;
     // A full disk may only show when the last buffered block is flushed on closing.
     out.close();
-    if (!out) return {CollectOutcome::write_failed, collection_file};
-    return {};
+    if (!out) {
+        outcome.status = CollectOutcome::write_failed;
+        outcome.file = collection_file;
+    }
+    return outcome;
 }

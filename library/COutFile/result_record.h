@@ -47,7 +47,7 @@ struct ResultReadStatus {
         no_energy_entry,   // no "HF=" entry in an archive block
         no_energy_number,  // "HF=" without a number after it
         no_dipole_entry,   // no "Dipole=" entry after the last "HF="
-        no_dipole_vector,  // "Dipole=" without three numbers after it
+        no_dipole_vector,  // "Dipole=" without three numbers after it, or cut by the file end
         geometry,          // the final geometry table is missing or unfit: see table
         no_chosen_energy,  // the energy chosen other than "HF=" is not in the file: see energy
         no_chosen_number,  // the keyword of the chosen energy without a number after it

@@ -37,7 +37,7 @@ enum class EnergyDipoleMissing {
     energy_entry,   // no "HF=" entry in an archive block
     energy_number,  // "HF=" without a number after it
     dipole_entry,   // no "Dipole=" entry after the last "HF="
-    dipole_vector,  // "Dipole=" without three numbers after it
+    dipole_vector,  // "Dipole=" without three numbers after it, or cut by the file end
 };
 
 // Reads the value after the archive's last "HF=" and the vector after the first

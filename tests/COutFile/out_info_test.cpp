@@ -32,6 +32,9 @@ std::string job_text(const Job& job) {
            job.end;
 }
 
+// Where a job of several steps goes on after one has ended normally.
+const std::string NEXT_STEP = " Link1:  Proceeding to internal job step number  2.\n";
+
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
     for (std::size_t at = text.find(from); at != std::string::npos;
          at = text.find(from, at + to.size()))
@@ -98,6 +101,7 @@ TEST(OutputSummary, OptionalItemsAndLineEnds) {
     const std::string lf = job_text(Job{});
     const Case cases[] = {
         {"MP2 job", job_text(mp2), "mp2=-75.0022821\n", ""},
+        {"two job steps", lf + NEXT_STEP + job_text(mp2), "mp2=-75.0022821\n", ""},
         {"HF job", job_text(decoy), "hf=-154.9876543\n", "mp2="},
         {"no cpu time", job_text(no_cpu), "cpu time: 0 secs\n", ""},
         {"no multiplicity", replaced(lf, " Multiplicity = 1", ""), "\n0 1\n", ""},
@@ -148,8 +152,13 @@ TEST(OutputSummary, IncompleteJobsNameTheFirstMissingItem) {
     odd_cpu.cpu = " Job cpu time:  unknown\n";
     const std::string good = job_text(Job{});
     const std::string cut = good.substr(0, good.find("RMSD="));
+    // An optimisation followed by a frequency step that was killed: the first step's
+    // "Normal termination" is not the job's.
+    const std::string killed_second_step =
+        good + NEXT_STEP + good.substr(0, good.find("Standard orientation:"));
     const Case cases[] = {
         {"killed job", job_text(killed), 9, "no Normal termination"},
+        {"killed in its second step", killed_second_step, 9, "no Normal termination"},
         {"error exit", job_text(unfinished), 9, "no Normal termination"},
         {"cut in the archive", cut, 9, "no Normal termination"},
         {"no route", replaced(good, "#p", "p"), 9, "no route line"},

@@ -77,6 +77,21 @@ TEST(ResultList, CollectionRecordsAreReadAndBadOnesLeftOut) {
     EXPECT_EQ(list[3].name, "e.log");
     EXPECT_EQ(list[3].group, 0);
 
+    // A collection cut off inside its last record: the separator line is missing, and the
+    // last coordinate has lost digits ("-0.8847" cut to "-0.88").
+    std::string cut =
+        record(1, "a.log", "-154.9", "0.1 0.2 0.2", 9) + record(2, "f.log", "-154.6", "0 0 1", 9);
+    cut.erase(cut.rfind("\n ----\n") - 2);
+    dir.write("cut.txt", cut);
+    CaptureStdout();
+    ASSERT_TRUE(list.read_collectf(dir.file("cut.txt"), support::ETHANOL_ATOMS));
+    EXPECT_EQ(GetCapturedStdout(), "cannot read record: NAME_2\n");
+    ASSERT_EQ(list.get_count(), 1);
+    ASSERT_EQ(list.left_out().size(), 1u);
+    EXPECT_EQ(list.left_out()[0].name, "f.log");
+    EXPECT_EQ(list.left_out()[0].reason,
+              "the file ends inside this record: no separator line after it");
+
     dir.write("no_labels.txt", "just text\n");
     EXPECT_FALSE(list.read_collectf(dir.file("no_labels.txt"), support::ETHANOL_ATOMS));
     CaptureStdout();

@@ -156,6 +156,8 @@ TEST(ResultRecord, EveryBrokenOutputIsRefusedForItsReason) {
         {"no_energy_number.log", "no number after \"HF=\""},
         {"no_dipole_entry.log", "no \"Dipole=\" entry after the last \"HF=\""},
         {"no_dipole_vector.log", "no dipole vector after \"Dipole=\""},
+        // "Dipole=0.,0.,-0.81" and the end: its last component has lost digits.
+        {"cut_inside_dipole.log", "no dipole vector after \"Dipole=\""},
         {"nosym_input_orientation_only.log",
          "no \"Standard orientation:\" table (a job run with nosym prints only \"Input "
          "orientation:\")"},

@@ -1,9 +1,11 @@
 #include "TestSupport.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -61,6 +63,11 @@ void write_file(const fs::path& file, const std::string& text) {
 
 RunResult run_program(const std::string& executable, const std::vector<std::string>& args,
                       const fs::path& workdir) {
+    return run_program(executable, args, workdir, RunLimits{});
+}
+
+RunResult run_program(const std::string& executable, const std::vector<std::string>& args,
+                      const fs::path& workdir, const RunLimits& limits) {
     TempDir capture;
     const std::string out_file = capture.file("stdout");
     const std::string err_file = capture.file("stderr");
@@ -80,6 +87,15 @@ RunResult run_program(const std::string& executable, const std::vector<std::stri
         if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
             chdir(workdir.c_str()) != 0)
             _exit(127);
+        if (limits.file_bytes != 0) {
+            rlimit size{};
+            const auto bytes = static_cast<rlim_t>(limits.file_bytes);
+            if (getrlimit(RLIMIT_FSIZE, &size) != 0) _exit(127);
+            size.rlim_cur = size.rlim_max == RLIM_INFINITY ? bytes : std::min(bytes, size.rlim_max);
+            if (setrlimit(RLIMIT_FSIZE, &size) != 0) _exit(127);
+        }
+        // The alarm stays set across execv.
+        if (limits.seconds != 0) alarm(limits.seconds);
         execv(executable.c_str(), argv.data());
         _exit(127);
     }

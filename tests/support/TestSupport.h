@@ -71,6 +71,17 @@ struct RunResult {
 RunResult run_program(const std::string& executable, const std::vector<std::string>& args,
                       const std::filesystem::path& workdir);
 
+// Bounds on a run, so that a program that hangs or writes without end fails its test
+// instead of stopping the suite or filling the disk: past seconds it is ended by SIGALRM,
+// a file written beyond file_bytes by SIGXFSZ. 0 leaves a bound off.
+struct RunLimits {
+    unsigned seconds = 0;
+    unsigned long long file_bytes = 0;
+};
+
+RunResult run_program(const std::string& executable, const std::vector<std::string>& args,
+                      const std::filesystem::path& workdir, const RunLimits& limits);
+
 // The value of type Thrown that action throws; fails the test when it throws nothing.
 template <typename Thrown, typename Action>
 Thrown thrown(Action action) {
