@@ -10,15 +10,4 @@ command -v clang-format >/dev/null 2>&1 || missing+=(clang-format)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
 
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
-fi
-
-echo "installing: ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then
-    sudo_cmd=(sudo)
-fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+"$(dirname "$0")/apt-install.sh" ${missing[@]+"${missing[@]}"}

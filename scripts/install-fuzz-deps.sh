@@ -23,15 +23,4 @@ fuzzer_links || missing+=(clang libclang-rt-dev)
 command -v llvm-symbolizer >/dev/null 2>&1 || missing+=(llvm)
 command -v hexdump >/dev/null 2>&1 || missing+=(bsdextrautils)
 
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
-fi
-
-echo "installing: ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then
-    sudo_cmd=(sudo)
-fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+"$(dirname "$0")/apt-install.sh" ${missing[@]+"${missing[@]}"}
