@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -98,10 +99,14 @@ inline void write_file(const std::string& name, std::string_view bytes) {
     check(static_cast<bool>(out), "cannot write the scratch file " + name);
 }
 
-// Copies a file of the bundled examples into the working directory under name.
+// Copies a file of the bundled examples into the working directory under name. Through
+// streams, which retry a read or write that a signal interrupts: libFuzzer's timeout
+// alarm does, and std::filesystem::copy_file then fails with "Interrupted system call".
 inline void copy_example(const std::string& example, const std::string& name) {
-    std::filesystem::copy_file(std::filesystem::path(EXAMPLES_DIR) / example, name,
-                               std::filesystem::copy_options::overwrite_existing);
+    std::ifstream in(std::filesystem::path(EXAMPLES_DIR) / example, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    check(static_cast<bool>(in) || in.eof(), "cannot read the example " + example);
+    write_file(name, text);
 }
 
 // The fuzzed bytes, taken from the front a field at a time; what is left is file text.
