@@ -3,10 +3,13 @@
 #include <initializer_list>
 #include <utility>
 
+#include "detail/atomic_numbers.h"
+
 namespace {
 
-const int HYDROGEN = 1;
-const int CARBON = 6;
+using detail::CARBON;
+using detail::HYDROGEN;
+
 const CVECTOR ORIGIN(0, 0, 0);
 
 void check_atom(int i, int size) {

@@ -5,11 +5,13 @@
 #include <array>
 #include <vector>
 
+#include "detail/atomic_numbers.h"
+
 namespace {
 
-const int HYDROGEN = 1;
-const int NITROGEN = 7;
-const int OXYGEN = 8;
+using detail::HYDROGEN;
+using detail::NITROGEN;
+using detail::OXYGEN;
 
 // The X-H...Y angle at the hydrogen must be wider than this, for every element pair.
 const double HbondAng = PI * 100 / 180;

@@ -5,14 +5,16 @@
 
 #include <algorithm>
 
+#include "detail/atomic_numbers.h"
+
 namespace {
 
-const int BORON = 5;
-const int CARBON = 6;
-const int NITROGEN = 7;
-const int OXYGEN = 8;
-const int PHOSPHORUS = 15;
-const int SULFUR = 16;
+using detail::BORON;
+using detail::CARBON;
+using detail::NITROGEN;
+using detail::OXYGEN;
+using detail::PHOSPHORUS;
+using detail::SULFUR;
 
 // A bond shorter than `limit` (angstrom) is taken for a double, triple, aromatic or
 // conjugated one. Each limit lies between the shortest common single bond and the

@@ -8,11 +8,13 @@
 #include <limits>
 
 #include "CMyMath/zmatrix.h"
+#include "detail/atomic_numbers.h"
 #include "detail/perception_messages.h"
 
 namespace {
 
-const int HYDROGEN = 1;
+using detail::HYDROGEN;
+
 // A Z-matrix row hangs on one parent and carries at most three children.
 const int MAX_NEIGHBOURS = 4;
 const int MAX_ROOT_NEIGHBOURS = 3;
