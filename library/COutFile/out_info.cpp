@@ -106,7 +106,7 @@ std::string read_summary(const std::string& file, int atoms, COutInfo& info) {
         return NO_ROTATIONAL;
     info.rotational_module = std::sqrt(c * c + (a * a + b * b));
 
-    // " Charge =  0 Multiplicity = 1", from the molecule specification near the start.
+    // " Charge =  0 Multiplicity = 1", from the charge and multiplicity line near the start.
     if (!(file_find_linux(in, CHARGE, 1, std::ios::beg) && in >> info.charge)) return NO_CHARGE;
     int multiplicity = 0;
     if (file_find_linux(in, MULTIPLICITY, 1, std::ios::cur) && in >> multiplicity)
