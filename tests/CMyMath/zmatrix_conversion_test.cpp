@@ -18,16 +18,6 @@ void expect_point(const CVECTOR& actual, const CVECTOR& expected, double tol = 1
     EXPECT_NEAR(actual.z, expected.z, tol);
 }
 
-template <typename Thrown, typename Action>
-void expect_thrown(Action action, Thrown expected) {
-    try {
-        action();
-        ADD_FAILURE() << "nothing was thrown";
-    } catch (Thrown value) {
-        EXPECT_EQ(value, expected);
-    }
-}
-
 // A molecule as the generator gets it: coordinates in its own atom order and a
 // link-relation file that puts its atoms into Z-matrix order.
 struct Molecule {
@@ -340,18 +330,18 @@ TEST(ZmatrixConversion, RefusalsAreThrown) {
     CZMATRIX z;
     ASSERT_NO_FATAL_FAILURE(load(reversed_chain(), z));
     CCLUSTER five(5), six(6), none(0);
-    expect_thrown([&] { z.translate(five); }, 6);
-    expect_thrown([&] { z.quick_translate(six, 7); }, 6);
+    support::expect_thrown([&] { z.translate(five); }, 6);
+    support::expect_thrown([&] { z.quick_translate(six, 7); }, 6);
     EXPECT_FALSE(z.quick_translate(six, -1));
     CZMATRIX empty;
-    expect_thrown([&] { empty.quick_translate(none, 0); }, 0);
+    support::expect_thrown([&] { empty.quick_translate(none, 0); }, 0);
 
     // Atoms 1, 2 and 3 in a line leave row 4 no plane for its dihedral.
     z[3].bond_angle = PI;
     z[4].bond_length = 1.25;
-    expect_thrown([&] { z.translate(six); }, 1.25);
+    support::expect_thrown([&] { z.translate(six); }, 1.25);
 
     z.clear();
-    expect_thrown([&] { z.translate(six); }, 0);
-    expect_thrown([&] { z.combine_zmatrix(six); }, 0);
+    support::expect_thrown([&] { z.translate(six); }, 0);
+    support::expect_thrown([&] { z.combine_zmatrix(six); }, 0);
 }

@@ -4,17 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "TestSupport.h"
 
-template <typename Action>
-void expect_thrown_int(Action action, int expected) {
-    try {
-        action();
-        ADD_FAILURE() << "nothing was thrown";
-    } catch (int value) {
-        EXPECT_EQ(value, expected);
-    }
-}
+namespace {
 
 // One row as a connectivity file gives it: its atom number and its references, also
 // atom numbers (0 where the row has none).
@@ -112,21 +104,21 @@ TEST(LinkRelation, TreeHoldsParentsAndChildrenInRowOrder) {
     EXPECT_FALSE(star.belinking(3, 4));
     EXPECT_FALSE(star.belinking(1, 0));
     EXPECT_FALSE(star.belinking(5, 6));
-    expect_thrown_int([&] { star.get_linking(6, 0); }, 5);
-    expect_thrown_int([&] { star.get_linking(1, 4); }, 5);
+    support::expect_thrown([&] { star.get_linking(6, 0); }, 5);
+    support::expect_thrown([&] { star.get_linking(1, 4); }, 5);
     EXPECT_EQ(CZMATRIX().get_linking(3, 9), 0);
 }
 
 TEST(LinkRelation, AFourthChildIsThrown) {
     CZMATRIX z = filled({{1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}});
-    expect_thrown_int([&] { z.standardize_linkrelation(); }, 4);
+    support::expect_thrown([&] { z.standardize_linkrelation(); }, 4);
 }
 
 TEST(LinkRelation, TreeOperationsNeedStandardizedRows) {
     CZMATRIX z = filled({{1}, {2, 1}, {3, 2}});
-    expect_thrown_int([&] { z.make_link(); }, 0);
-    expect_thrown_int([&] { z.make_linkmatrix(); }, 0);
-    expect_thrown_int([] { CZMATRIX().standardize_linkmatrix(); }, 0);
+    support::expect_thrown([&] { z.make_link(); }, 0);
+    support::expect_thrown([&] { z.make_linkmatrix(); }, 0);
+    support::expect_thrown([] { CZMATRIX().standardize_linkmatrix(); }, 0);
 }
 
 TEST(LinkMatrix, ReferencesMustBeTreeNeighboursWithOneTorsionPerBond) {

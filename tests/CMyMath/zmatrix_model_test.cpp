@@ -9,16 +9,6 @@
 
 namespace {
 
-template <typename Action>
-void expect_thrown_int(Action action, int expected) {
-    try {
-        action();
-        ADD_FAILURE() << "nothing was thrown";
-    } catch (int value) {
-        EXPECT_EQ(value, expected);
-    }
-}
-
 // Atoms 3, 1, 2, 5, 4 of the molecule 3-1-2 with atoms 5 and 4 on atom 2, as rows 1 to 5.
 const char* const EXAMPLE_MATRIX = "5\n3\n1 3\n2 1 3\n5 2 1 3\n4 2 1 5\n";
 const char* const EXAMPLE_RELATION = "5\n3\n1 3\n2 1\n5 2\n4 2\n";
@@ -64,26 +54,26 @@ std::string linking_file_of(const CZMATRIX& z) {
 }  // namespace
 
 TEST(ZmatrixModel, CountsAndIndicesOutOfRangeAreThrown) {
-    expect_thrown_int([] { CZMATRIX(-1); }, -1);
+    support::expect_thrown([] { CZMATRIX(-1); }, -1);
     CZMATRIX empty(0);
-    expect_thrown_int([&] { empty.get_origin(); }, 0);
-    expect_thrown_int([&] { text_of(empty); }, 0);
-    expect_thrown_int([&] { empty.read_linkrelation("absent"); }, 0);
-    expect_thrown_int([&] { empty.putout_check_zmatrix(); }, 0);
+    support::expect_thrown([&] { empty.get_origin(); }, 0);
+    support::expect_thrown([&] { text_of(empty); }, 0);
+    support::expect_thrown([&] { empty.read_linkrelation("absent"); }, 0);
+    support::expect_thrown([&] { empty.putout_check_zmatrix(); }, 0);
 
     CZMATRIX z(3);
-    expect_thrown_int([&] { z.set_order(1, 0); }, 3);
-    expect_thrown_int([&] { z.set_order(0, 1); }, 3);
-    expect_thrown_int([&] { z.get_order(4); }, 4);
-    expect_thrown_int([&] { z[0]; }, 0);
+    support::expect_thrown([&] { z.set_order(1, 0); }, 3);
+    support::expect_thrown([&] { z.set_order(0, 1); }, 3);
+    support::expect_thrown([&] { z.get_order(4); }, 4);
+    support::expect_thrown([&] { z[0]; }, 0);
     // A refused count leaves the old matrix as it was.
     z.set_order(2, 3);
-    expect_thrown_int([&] { z.reinstall(-2); }, -2);
+    support::expect_thrown([&] { z.reinstall(-2); }, -2);
     EXPECT_EQ(z.get_order(2), 3);
 
     // alfa and bata live in row 2, gama in row 3.
     CZMATRIX one(1);
-    expect_thrown_int([&] { one.set_orientation(0.1, 0.2, 0.3); }, 1);
+    support::expect_thrown([&] { one.set_orientation(0.1, 0.2, 0.3); }, 1);
     EXPECT_EQ(one.get_alfa(), 0.0);
     CZMATRIX two(2);
     two.set_orientation(0.1, 0.2, 0.3);
@@ -125,7 +115,7 @@ TEST(ZmatrixModel, StreamInputRowsOverwriteTheFrameHeader) {
 
     CZMATRIX four(4);
     std::istringstream wrong_count("3 0 0 0 0 0 0");
-    expect_thrown_int([&] { wrong_count >> four; }, 4);
+    support::expect_thrown([&] { wrong_count >> four; }, 4);
 }
 
 TEST(ZmatrixModel, UnreadableStreamLeavesAZeroMatrixAndSaysSo) {
@@ -228,5 +218,5 @@ TEST(ZmatrixModel, CheckFilesListFrameAndRowsOnceThereAreAny) {
     // A directory in the way of the file.
     std::filesystem::remove(CHECK_LINKING_FILE);
     std::filesystem::create_directory(CHECK_LINKING_FILE);
-    expect_thrown_int([&] { z.putout_check_linking(); }, 0);
+    support::expect_thrown([&] { z.putout_check_linking(); }, 0);
 }
