@@ -67,6 +67,11 @@ std::string list_failure(int atoms, const char* atoms_text) {
     return "cannot create file: " + ERROR_FILE;
 }
 
+std::string anchor_list(const std::array<int, 3>& anchors) {
+    return "reference atom " + std::to_string(anchors[0]) + " and atoms " +
+           std::to_string(anchors[1]) + ", " + std::to_string(anchors[2]);
+}
+
 // Command lines that run but cannot do what their user expects.
 void warn_about_arguments(int atoms, int reference_atom, const double (&tolerances)[3],
                           const char* const (&tolerance_texts)[3],
@@ -87,19 +92,11 @@ void warn_about_arguments(int atoms, int reference_atom, const double (&toleranc
         for (const int anchor : anchors)
             if (equivalence[j] == anchor) {
                 cli::warn(PROGRAM, "interchangeable atom " + std::to_string(anchor) +
-                                       " is a superposition anchor (reference atom " +
-                                       std::to_string(anchors[0]) + " and atoms " +
-                                       std::to_string(anchors[1]) + ", " +
-                                       std::to_string(anchors[2]) +
+                                       " is a superposition anchor (" + anchor_list(anchors) +
                                        "): the geometries are laid on each other at it, so it "
                                        "cannot trade places with the others");
                 break;
             }
-}
-
-std::string anchor_list(const std::array<int, 3>& anchors) {
-    return "reference atom " + std::to_string(anchors[0]) + " and atoms " +
-           std::to_string(anchors[1]) + ", " + std::to_string(anchors[2]);
 }
 
 // Under --symmetry: a superposition anchor inside a group found lays the molecule by an
