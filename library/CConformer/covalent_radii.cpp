@@ -4,9 +4,11 @@
 
 #include <array>
 
+#include "detail/atomic_numbers.h"
+
 namespace {
 
-const int LAST_ELEMENT = 118;
+using detail::LAST_ELEMENT;
 
 // Angstrom, row z for element z. Elements 1..96: B. Cordero, V. Gomez, A. E.
 // Platero-Prats, M. Reves, J. Echeverria, E. Cremades, F. Barragan and S. Alvarez,

@@ -3,9 +3,11 @@
 #include <array>
 #include <ostream>
 
+#include "detail/atomic_numbers.h"
+
 namespace {
 
-const int LAST_ELEMENT = 118;
+using detail::LAST_ELEMENT;
 
 // Row n holds element n; row 0 is the "no element" entry. Elements 112..118 keep the
 // systematic placeholder symbols they carried before their names were approved.
@@ -31,12 +33,12 @@ const std::array<const char*, LAST_ELEMENT + 1> SYMBOLS = {
 // other element has radius 0, so it never counts as bonded by distance alone.
 double bonding_radius(int n) {
     switch (n) {
-        case 1: return 0.365;
-        case 6: return 0.885;
-        case 7: return 0.86;
-        case 8: return 0.84;
-        case 15: return 1.22;
-        case 16: return 1.17;
+        case detail::HYDROGEN: return 0.365;
+        case detail::CARBON: return 0.885;
+        case detail::NITROGEN: return 0.86;
+        case detail::OXYGEN: return 0.84;
+        case detail::PHOSPHORUS: return 1.22;
+        case detail::SULFUR: return 1.17;
         default: return 0.0;
     }
 }

@@ -1,7 +1,10 @@
-// Atomic numbers of the elements the conformer code treats by name.
+// Atomic numbers of the elements the code treats by name, and the last element of the
+// periodic table that the element tables cover.
 #pragma once
 
 namespace detail {
+
+constexpr int LAST_ELEMENT = 118;
 
 constexpr int HYDROGEN = 1;
 constexpr int BORON = 5;
