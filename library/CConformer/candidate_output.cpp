@@ -6,6 +6,8 @@
 #include <iostream>
 #include <sstream>
 
+#include "detail/text_io.h"
+
 namespace {
 
 const char* const RECORD_LABEL = "NAME_";
@@ -16,11 +18,7 @@ const char* const UNWRITTEN_NOTE =
 // The text of a file as a whole, then written in one piece: the conformer's atom listing
 // ends each line with a flush, which would otherwise reach the disk line by line.
 bool write_file(const std::string& file, const std::string& text) {
-    std::ofstream out(file);
-    if (!out) return false;
-    out << text;
-    out.close();
-    return static_cast<bool>(out);
+    return detail::write_whole_file(file, [&](std::ostream& out) { out << text; });
 }
 
 }  // namespace

@@ -41,41 +41,30 @@ CConfSortList::CConfSortList(int count) { reinstall(count); }
 CConfSortList& CConfSortList::operator=(const CConfSortList& other) {
     if (this == &other) return *this;
     count = other.count;
-    entries.clear();
-    if (count > 0) {
-        entries.resize(static_cast<std::size_t>(count) + 1);
-        for (int i = 1; i <= count; ++i) entries[i] = other.entries[i];
-    }
+    detail::copy_records(entries, other.entries, count);
     return *this;
 }
 
 void CConfSortList::reinstall(int new_count) {
-    if (new_count < 0) throw new_count;
+    detail::size_records(entries, new_count);
     count = new_count;
-    entries.clear();
-    if (count > 0) entries.resize(static_cast<std::size_t>(count) + 1);
 }
 
 CConfSortList CConfSortList::operator+(const CConfSortList& other) const {
-    CConfSortList sum(count + other.count);
-    for (int i = 1; i <= count; ++i) sum.entries[i] = entries[i];
-    for (int i = 1; i <= other.count; ++i) sum.entries[count + i] = other.entries[i];
+    CConfSortList sum(*this);
+    sum += other;
     return sum;
 }
 
 CConfSortList& CConfSortList::operator+=(const CConfSortList& other) {
-    *this = *this + other;
+    detail::append_records(entries, count, other.entries, other.count);
     return *this;
 }
 
-CConfSort& CConfSortList::operator[](int i) {
-    if (i < 1 || i > count) throw i;
-    return entries[i];
-}
+CConfSort& CConfSortList::operator[](int i) { return detail::record_at(entries, count, i); }
 
 const CConfSort& CConfSortList::operator[](int i) const {
-    if (i < 1 || i > count) throw i;
-    return entries[i];
+    return detail::record_at(entries, count, i);
 }
 
 void CConfSortList::QuickSort() { QSort(1, count); }

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
+
+#include "detail/record_list.h"
 
 namespace {
 
@@ -31,11 +32,7 @@ std::string fixed(double value, int decimals, int width = 0) {
 
 template <class Write>
 std::string write_file(const std::string& file, Write write) {
-    std::ofstream out(file, std::ios::trunc);
-    if (!out) return file;
-    write(out);
-    out.close();
-    return out ? "" : file;
+    return detail::write_whole_file(file, write) ? "" : file;
 }
 
 }  // namespace
@@ -64,17 +61,13 @@ Ensemble ensemble_of(const COutSortList& list, double temperature) {
     ensemble.temperature = temperature;
     ensemble.results = list.get_count();
     std::vector<int> in_group(static_cast<std::size_t>(list.get_count()) + 1, 0);
-    // The heads as out_unique finds them: going through the list, the first result of the
-    // next group wanted.
-    int wanted = 1;
     for (int i = 1; i <= list.get_count(); ++i) {
         const int group = list[i].group;
         if (group >= 1 && group <= list.get_count()) ++in_group[static_cast<std::size_t>(group)];
-        if (group == wanted) {
-            ensemble.members.push_back({i, group, 0, 0.0, 0.0});
-            ++wanted;
-        }
     }
+    // The distinct conformers as out_unique writes them.
+    for (const int i : detail::group_heads(list.get_count(), [&](int k) { return list[k].group; }))
+        ensemble.members.push_back({i, list[i].group, 0, 0.0, 0.0});
     if (ensemble.members.empty()) return ensemble;
 
     double lowest = list[ensemble.members.front().position].energy;

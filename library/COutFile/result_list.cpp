@@ -19,47 +19,35 @@ COutSortList& COutSortList::operator=(const COutSortList& other) {
     identity_rule = other.identity_rule;
     progress_text = other.progress_text;
     read_options = other.read_options;
-    entries.clear();
-    if (count > 0) {
-        entries.resize(static_cast<std::size_t>(count) + 1);
-        for (int i = 1; i <= count; ++i) entries[i] = other.entries[i];
-    }
+    detail::copy_records(entries, other.entries, count);
     return *this;
 }
 
 void COutSortList::reinstall(int new_confsize, int new_count) {
-    if (new_count < 0) throw new_count;
+    detail::size_records(entries, new_count);
     confsize = new_confsize;
     count = new_count;
-    entries.clear();
-    if (count > 0) entries.resize(static_cast<std::size_t>(count) + 1);
 }
 
 COutSortList COutSortList::operator+(const COutSortList& other) const {
-    if (confsize != other.confsize) {
-        std::cout << MSG_ADD_DIFFERENT << std::endl;
-        throw confsize;
-    }
     COutSortList sum(*this);
-    sum.reinstall(confsize, count + other.count);
-    for (int i = 1; i <= count; ++i) sum.entries[i] = entries[i];
-    for (int i = 1; i <= other.count; ++i) sum.entries[count + i] = other.entries[i];
+    sum += other;
     return sum;
 }
 
 COutSortList& COutSortList::operator+=(const COutSortList& other) {
-    *this = *this + other;
+    if (confsize != other.confsize) {
+        std::cout << MSG_ADD_DIFFERENT << std::endl;
+        throw confsize;
+    }
+    detail::append_records(entries, count, other.entries, other.count);
     return *this;
 }
 
-COutSort& COutSortList::operator[](int i) {
-    if (i < 1 || i > count) throw i;
-    return entries[i];
-}
+COutSort& COutSortList::operator[](int i) { return detail::record_at(entries, count, i); }
 
 const COutSort& COutSortList::operator[](int i) const {
-    if (i < 1 || i > count) throw i;
-    return entries[i];
+    return detail::record_at(entries, count, i);
 }
 
 std::ostream& operator<<(std::ostream& out, const COutSortList& list) {

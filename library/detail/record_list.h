@@ -17,6 +17,40 @@
 
 namespace detail {
 
+// The storage of a list of count records: entries 0..count, or none for an empty list.
+// A negative count is thrown before anything changes.
+template <class Record>
+void size_records(std::vector<Record>& entries, int count) {
+    if (count < 0) throw count;
+    entries.clear();
+    if (count > 0) entries.resize(static_cast<std::size_t>(count) + 1);
+}
+
+// Records 1..count of from, as the whole storage of to.
+template <class Record>
+void copy_records(std::vector<Record>& to, const std::vector<Record>& from, int count) {
+    size_records(to, count);
+    for (int i = 1; i <= count; ++i) to[i] = from[i];
+}
+
+// Records 1..more of from appended to the count records of entries; count grows by more.
+// from may be entries itself: its records 1..more lie before the ones written.
+template <class Record>
+void append_records(std::vector<Record>& entries, int& count, const std::vector<Record>& from,
+                    int more) {
+    const int total = count + more;
+    if (total > 0) entries.resize(static_cast<std::size_t>(total) + 1);
+    for (int i = 1; i <= more; ++i) entries[static_cast<std::size_t>(count + i)] = from[i];
+    count = total;
+}
+
+// Record i of a list of count, 1-based; a position outside 1..count is thrown.
+template <class Records>
+auto& record_at(Records& entries, int count, int i) {
+    if (i < 1 || i > count) throw i;
+    return entries[static_cast<std::size_t>(i)];
+}
+
 // One partitioning step of the energy sort on positions low..high; returns the pivot's
 // final position. The order of equal energies is the one these exact steps give.
 template <class Record>
@@ -139,30 +173,33 @@ void write_records(std::ostream& out, const std::vector<Record>& entries, int co
 // The file of every result; throws the int count when it cannot be created or written.
 template <class Record>
 void write_all_records(const std::string& file, const std::vector<Record>& entries, int count) {
-    std::ofstream out(file, std::ios::trunc);
-    if (!out) throw count;
-    write_records(out, entries, count);
-    out.close();
-    if (!out) throw count;
+    if (!write_whole_file(file, [&](std::ostream& out) { write_records(out, entries, count); }))
+        throw count;
 }
 
-// The file of the first result of every group: going through the list, a result is
-// written when its group is the next one wanted. False for an empty name or a file that
-// cannot be created or written.
-template <class Record>
-bool write_group_heads(const std::string& file, const std::vector<Record>& entries, int count) {
-    if (file.empty()) return false;
-    std::ofstream out(file, std::ios::trunc);
-    if (!out) return false;
+// The positions of the first result of every group, the distinct conformers: going
+// through the list, a result is taken when its group is the next one wanted.
+template <class GroupOf>
+std::vector<int> group_heads(int count, GroupOf group_of) {
+    std::vector<int> heads;
     int wanted = 1;
     for (int i = 1; i <= count; ++i) {
-        if (entries[i].group == wanted) {
-            out << entries[i];
+        if (group_of(i) == wanted) {
+            heads.push_back(i);
             ++wanted;
         }
     }
-    out.close();
-    return static_cast<bool>(out);
+    return heads;
+}
+
+// The file of the first result of every group. False for a file that cannot be created
+// or written.
+template <class Record>
+bool write_group_heads(const std::string& file, const std::vector<Record>& entries, int count) {
+    return write_whole_file(file, [&](std::ostream& out) {
+        for (const int i : group_heads(count, [&](int k) { return entries[k].group; }))
+            out << entries[static_cast<std::size_t>(i)];
+    });
 }
 
 // Lines of an open file, a last line without a line end included, however long they are.

@@ -1,9 +1,10 @@
-// Small reading helpers shared by the readers of every module.
+// Small reading and writing helpers shared by the readers and writers of every module.
 #pragma once
 
 #include <fstream>
 #include <istream>
 #include <limits>
+#include <ostream>
 #include <string>
 
 namespace detail {
@@ -48,6 +49,17 @@ inline Pos tell(std::istream& in) {
 inline void seek(std::istream& in, Pos p) {
     in.clear();
     in.rdbuf()->pubseekpos(p, std::ios_base::in);
+}
+
+// Creates (or empties) a file and fills it with write(out). False when it cannot be
+// created, or when a write or the closing fails (a full disk shows at the latest there).
+template <class Write>
+bool write_whole_file(const std::string& file, Write write) {
+    std::ofstream out(file, std::ios::trunc);
+    if (!out) return false;
+    write(static_cast<std::ostream&>(out));
+    out.close();
+    return static_cast<bool>(out);
 }
 
 }  // namespace detail
