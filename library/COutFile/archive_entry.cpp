@@ -1,9 +1,9 @@
 #include "detail/archive_entry.h"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
+#include "CMyMath/vector.h"
 #include "detail/text_io.h"
 #include "myfile.h"
 
@@ -127,10 +127,7 @@ bool find_archive_entry(std::istream& in, const std::string& key, int direction,
 namespace detail {
 
 double EnergyDipole::dipole_length() const {
-    const double x = dipole[0];
-    const double y = dipole[1];
-    const double z = dipole[2];
-    return std::sqrt(x * x + y * y + z * z);
+    return CVECTOR(dipole[0], dipole[1], dipole[2]).module();
 }
 
 // The archive's last "HF=" is the final energy (a relaxed scan lists one value per point

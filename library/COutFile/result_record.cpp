@@ -220,7 +220,7 @@ void COutSort::calc_D(int reference_atom) {
         const int k = symbol.empty() ? 0 : index(symbol[0]);
         const CVECTOR d = conformer.get_vector(a) - c;
         ++atoms_in_class[k];
-        D[k] += (d.x * d.x + d.y * d.y) + d.z * d.z;
+        D[k] += d.square();
     }
     for (int k = 1; k <= class_count; ++k)
         if (atoms_in_class[k] > 0) D[k] /= atoms_in_class[k];
