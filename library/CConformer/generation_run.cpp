@@ -56,7 +56,12 @@ bool CGenerateConformer::correct(int i) {
                 return true;
             }
         }
-        rotate(bond.atom_a, bond.atom_b, -direction * MAX_SIDE_CORRECTION * unit);
+        // Back to the grid. Before the tries of the other side only the rows turn: their
+        // first turn places the moving atoms again from the rows, as this one would.
+        if (direction == 1)
+            zmatrix.rotate(bond.atom_a, bond.atom_b, -MAX_SIDE_CORRECTION * unit);
+        else
+            rotate(bond.atom_a, bond.atom_b, MAX_SIDE_CORRECTION * unit);
     }
 
     header.failed_level = i;
@@ -96,11 +101,13 @@ void CGenerateConformer::show_schedule() const {
     std::cout << PER_CENT;
 }
 
-void CGenerateConformer::walk(int i, Candidate what) {
+void CGenerateConformer::walk(int i, Candidate what, bool tested) {
     if (i < 1) throw i;
     check_level(i, freedom_number + 1);
     const bool placed_all = i == freedom_number + 1;
-    if (correct(i - 1)) {
+    // A geometry that the level above has just found clash-free (its first step turns
+    // nothing) is not tested again: correct would only find it clash-free once more.
+    if (tested || correct(i - 1)) {
         if (placed_all) {
             take(what);
         } else {
@@ -108,7 +115,7 @@ void CGenerateConformer::walk(int i, Candidate what) {
             // back at position 1 and its input dihedral when the loop ends.
             CRotatableBond& bond = freedom[i];
             for (int s = 0; s < bond.steps; ++s) {
-                walk(i + 1, what);
+                walk(i + 1, what, s == 0);
                 step_rotate(bond);
             }
         }

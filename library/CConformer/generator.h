@@ -174,7 +174,7 @@ private:
     Combinations unwritten = 0;
 
     void run(Candidate what);
-    void walk(int i, Candidate what);
+    void walk(int i, Candidate what, bool tested = false);
     void take(Candidate what);
     void note_unwritten(const std::string& file);
     void check_level(int i, int last) const;
