@@ -47,11 +47,10 @@ bool CBasicConformer::read_xyz(const std::string& file) {
 }
 
 void CBasicConformer::putout_xyz(const std::string& file) const {
-    std::ofstream out(file);
-    if (!out) throw size;
-    out << size << '\n' << '\n' << *this;
-    out.close();
-    if (!out) throw size;
+    if (!detail::write_whole_file(file, [&](std::ostream& out) {
+            out << size << '\n' << '\n' << *this;
+        }))
+        throw size;
 }
 
 void CBasicConformer::check_xyz(const std::string& file) const { putout_xyz(file); }
@@ -65,11 +64,8 @@ void CBasicConformer::write_GaussianFile(std::ostream& out) const {
 }
 
 void CBasicConformer::putout_GaussianFile(const std::string& file) const {
-    std::ofstream out(file);
-    if (!out) throw size;
-    write_GaussianFile(out);
-    out.close();
-    if (!out) throw size;
+    if (!detail::write_whole_file(file, [&](std::ostream& out) { write_GaussianFile(out); }))
+        throw size;
 }
 
 void CBasicConformer::check_GaussionFile() const { putout_GaussianFile(CHECK_GAUSSIAN_FILE); }

@@ -2,16 +2,17 @@
 // call, the freedom file and the summary of the bonds chosen.
 #include "CConformer/conformer_setup.h"
 
-#include <fstream>
 #include <sstream>
 
+#include "CConformer/generator.h"
 #include "detail/perception_messages.h"
+#include "detail/text_io.h"
 
 namespace {
 
 // What the generator takes: at most this many rotatable bonds, each of 1..9 steps.
-const int MOST_ROTATABLE_BONDS = 20;
-const int MOST_STEPS = 9;
+const int MOST_ROTATABLE_BONDS = MAX_FREEDOM_NUMBER;
+const int MOST_STEPS = MAX_FREEDOM;
 
 }  // namespace
 
@@ -37,16 +38,14 @@ void CConformerSetup::write_freedom_file(const std::string& file) const {
     if (count > MOST_ROTATABLE_BONDS) {
         throw PerceptionError(detail::too_many_rotatable_message(count, MOST_ROTATABLE_BONDS));
     }
-    std::ofstream out(file);
-    if (!out) throw PerceptionError(detail::cannot_write_message(file));
     // The fixed atom first: the moving atom's row hangs on it, so the reader keeps the
     // pair as written. "3-5 6": atom 5 and everything beyond it turn, in six steps.
-    out << count << "\n\n";
-    for (const auto& bond : rotatable) {
-        out << bond.fixed << '-' << bond.moving << ' ' << bond.steps << '\n';
-    }
-    out.close();
-    if (!out) throw PerceptionError(detail::cannot_write_message(file));
+    const bool written = detail::write_whole_file(file, [&](std::ostream& out) {
+        out << count << "\n\n";
+        for (const auto& bond : rotatable)
+            out << bond.fixed << '-' << bond.moving << ' ' << bond.steps << '\n';
+    });
+    if (!written) throw PerceptionError(detail::cannot_write_message(file));
 }
 
 std::string CConformerSetup::summary() const {

@@ -4,20 +4,20 @@
 #include "CConformer/conformer_setup.h"
 
 #include <algorithm>
-#include <fstream>
 #include <limits>
 
 #include "CMyMath/zmatrix.h"
 #include "detail/atomic_numbers.h"
 #include "detail/perception_messages.h"
+#include "detail/text_io.h"
 
 namespace {
 
 using detail::HYDROGEN;
 
 // A Z-matrix row hangs on one parent and carries at most three children.
-const int MAX_NEIGHBOURS = 4;
-const int MAX_ROOT_NEIGHBOURS = 3;
+const int MAX_NEIGHBOURS = MAX_LINKS;
+const int MAX_ROOT_NEIGHBOURS = MAX_LINKS - 1;
 // How far (angstrom) the rows may rebuild an atom from where it was.
 const double ROUND_TRIP_TOLERANCE = 1e-6;
 
@@ -230,20 +230,19 @@ bool CZmatrixTree::is_tree_bond(int a, int b) const {
 }
 
 void CZmatrixTree::write_zmatrix_file(const std::string& file) const {
-    std::ofstream out(file);
-    if (!out) throw PerceptionError(detail::cannot_write_message(file));
     // "5 2 1 3  C": the row's atom, its references, its element for the reader's eye
     // (the reader skips whatever follows the numbers a row needs).
-    out << size << '\n';
-    for (int row = 1; row <= size; ++row) {
-        out << atoms[row];
-        for (int ref : references[row]) {
-            if (ref != 0) out << ' ' << ref;
+    const bool written = detail::write_whole_file(file, [&](std::ostream& out) {
+        out << size << '\n';
+        for (int row = 1; row <= size; ++row) {
+            out << atoms[row];
+            for (int ref : references[row]) {
+                if (ref != 0) out << ' ' << ref;
+            }
+            out << "  " << symbols[atoms[row]] << '\n';
         }
-        out << "  " << symbols[atoms[row]] << '\n';
-    }
-    out << ZMATRIX_CONTACTS_LINE << '\n' << ring_closures.size() << '\n';
-    for (const auto& pair : ring_closures) out << pair.atom1 << ' ' << pair.atom2 << '\n';
-    out.close();
-    if (!out) throw PerceptionError(detail::cannot_write_message(file));
+        out << ZMATRIX_CONTACTS_LINE << '\n' << ring_closures.size() << '\n';
+        for (const auto& pair : ring_closures) out << pair.atom1 << ' ' << pair.atom2 << '\n';
+    });
+    if (!written) throw PerceptionError(detail::cannot_write_message(file));
 }

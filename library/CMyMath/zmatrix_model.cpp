@@ -240,40 +240,38 @@ bool CZMATRIX::read_linkrelation(const std::string& file) { return read_link_fil
 
 void CZMATRIX::putout_check_zmatrix() const {
     if (size == 0) throw 0;
-    std::ofstream out(CHECK_ZMATRIX_FILE);
-    if (!out) throw 0;
-    out << size << '\n';
-    if (!has_values()) {
-        out << ZMATRIX_NO_INFORMATION << '\n';
-    } else {
-        const CVECTOR origin = get_origin();
-        out << '<' << origin.x << ' ' << origin.y << ' ' << origin.z << ">\t(" << get_alfa() << ' '
-            << get_bata() << ' ' << get_gama() << ")\n";
-        for (int i = 1; i <= size; ++i) {
-            const CZ_VECTOR& row = rows[i];
-            out << i << '\t' << row.bond_ref << ' ' << row.bond_length << '\t' << row.angle_ref
-                << ' ' << row.bond_angle << '\t' << row.dihedral_ref << ' ' << row.dihedral_angle
-                << '\n';
+    const bool written = detail::write_whole_file(CHECK_ZMATRIX_FILE, [&](std::ostream& out) {
+        out << size << '\n';
+        if (!has_values()) {
+            out << ZMATRIX_NO_INFORMATION << '\n';
+        } else {
+            const CVECTOR origin = get_origin();
+            out << '<' << origin.x << ' ' << origin.y << ' ' << origin.z << ">\t(" << get_alfa()
+                << ' ' << get_bata() << ' ' << get_gama() << ")\n";
+            for (int i = 1; i <= size; ++i) {
+                const CZ_VECTOR& row = rows[i];
+                out << i << '\t' << row.bond_ref << ' ' << row.bond_length << '\t' << row.angle_ref
+                    << ' ' << row.bond_angle << '\t' << row.dihedral_ref << ' '
+                    << row.dihedral_angle << '\n';
+            }
         }
-    }
-    out.close();
-    if (!out) throw 0;
+    });
+    if (!written) throw 0;
 }
 
 void CZMATRIX::putout_check_linking() const {
     if (size == 0) throw 0;
-    std::ofstream out(CHECK_LINKING_FILE);
-    if (!out) throw 0;
-    out << size << "\n\n";
-    if (!is_linked()) {
-        out << ZMATRIX_NO_INFORMATION << '\n';
-    } else {
-        for (int i = 1; i <= size; ++i) {
-            const CZ_VECTOR& row = rows[i];
-            out << i << ' ' << row.bond_ref << ' ' << row.angle_ref << ' ' << row.dihedral_ref
-                << '\n';
+    const bool written = detail::write_whole_file(CHECK_LINKING_FILE, [&](std::ostream& out) {
+        out << size << "\n\n";
+        if (!is_linked()) {
+            out << ZMATRIX_NO_INFORMATION << '\n';
+        } else {
+            for (int i = 1; i <= size; ++i) {
+                const CZ_VECTOR& row = rows[i];
+                out << i << ' ' << row.bond_ref << ' ' << row.angle_ref << ' ' << row.dihedral_ref
+                    << '\n';
+            }
         }
-    }
-    out.close();
-    if (!out) throw 0;
+    });
+    if (!written) throw 0;
 }
