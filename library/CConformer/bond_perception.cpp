@@ -151,9 +151,9 @@ std::vector<TerminalGroup> find_terminal_groups(const CBondGraph& graph) {
     return groups;
 }
 
-bool is_symmetric_terminal_centre(const CBondGraph& graph, int centre, int from) {
+bool carries_equal_terminals(const CBondGraph& graph, int centre, int from, std::size_t count) {
     const std::vector<int>& around = graph.get_neighbours(centre);
-    if (around.size() != 4 || !graph.bonded(centre, from)) return false;
+    if (around.size() != count + 1 || !graph.bonded(centre, from)) return false;
     int element = 0;
     for (int atom : around) {
         if (atom == from) continue;
@@ -162,4 +162,8 @@ bool is_symmetric_terminal_centre(const CBondGraph& graph, int centre, int from)
         element = graph.get_element(atom);
     }
     return element != 0;
+}
+
+bool is_symmetric_terminal_centre(const CBondGraph& graph, int centre, int from) {
+    return carries_equal_terminals(graph, centre, from, 3);
 }

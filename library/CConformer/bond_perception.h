@@ -81,6 +81,9 @@ struct TerminalGroup {
 // Every such group, ordered by centre, then element. A centre with terminal atoms of two
 // elements (the H and the F's of CHF2) gives one group per element with two or more.
 std::vector<TerminalGroup> find_terminal_groups(const CBondGraph& graph);
+// Whether atom `centre`, seen from its neighbour `from`, carries `count` terminal atoms
+// of one element and nothing else.
+bool carries_equal_terminals(const CBondGraph& graph, int centre, int from, std::size_t count);
 // Whether atom `centre`, seen from its neighbour `from`, carries three equal terminal
 // atoms and nothing else: turning the bond from-centre only permutes them.
 bool is_symmetric_terminal_centre(const CBondGraph& graph, int centre, int from);

@@ -61,21 +61,6 @@ const int STEPS_TWO_TRIGONAL = 2;
 const int STEPS_ONE_TRIGONAL = 6;
 const int STEPS_TETRAHEDRAL = 3;
 
-// Whether the neighbours of `centre` other than `from` are exactly two terminal atoms of
-// one element (the oxygens of a nitro group, the hydrogens of a planar NH2): a half turn
-// of the bond from-centre only swaps them.
-bool carries_equal_pair(const CBondGraph& graph, int centre, int from) {
-    const std::vector<int>& around = graph.get_neighbours(centre);
-    if (around.size() != 3) return false;
-    std::vector<int> others;
-    for (int atom : around) {
-        if (atom != from) others.push_back(atom);
-    }
-    return others.size() == 2 && graph.get_degree(others[0]) == 1 &&
-           graph.get_degree(others[1]) == 1 &&
-           graph.get_element(others[0]) == graph.get_element(others[1]);
-}
-
 double angle_at(const CBasicConformer& conformer, int centre, int a, int b) {
     return conformer.get_vector(centre).p_angle(conformer.get_vector(a), conformer.get_vector(b));
 }
@@ -143,8 +128,10 @@ std::vector<RotatableBond> choose_rotatable_bonds(const CBasicConformer& conform
         const int steps = trigonal == 2   ? STEPS_TWO_TRIGONAL
                           : trigonal == 1 ? STEPS_ONE_TRIGONAL
                                           : STEPS_TETRAHEDRAL;
-        if (steps == STEPS_TWO_TRIGONAL &&
-            (carries_equal_pair(graph, fixed, moving) || carries_equal_pair(graph, moving, fixed)))
+        // The half turn of a bond to two equal terminal atoms (the oxygens of a nitro
+        // group, the hydrogens of a planar NH2) only swaps them.
+        if (steps == STEPS_TWO_TRIGONAL && (carries_equal_terminals(graph, fixed, moving, 2) ||
+                                            carries_equal_terminals(graph, moving, fixed, 2)))
             continue;
         chosen.push_back({fixed, moving, steps});
     }
