@@ -18,10 +18,6 @@ const int MOST_STEPS = MAX_FREEDOM;
 
 CConformerSetup::CConformerSetup(const CBasicConformer& conformer)
     : bonds(conformer), tree(conformer, bonds) {
-    symbols.assign(static_cast<std::size_t>(conformer.get_size()) + 1, "");
-    for (int i = 1; i <= conformer.get_size(); ++i) {
-        symbols[i] = conformer.get_element(i).get_symbol();
-    }
     rotatable = choose_rotatable_bonds(conformer, bonds, tree);
 }
 
@@ -51,8 +47,8 @@ void CConformerSetup::write_freedom_file(const std::string& file) const {
 std::string CConformerSetup::summary() const {
     std::ostringstream text;
     for (const auto& bond : rotatable) {
-        text << detail::atom_name(bond.fixed, symbols[bond.fixed]) << " - "
-             << detail::atom_name(bond.moving, symbols[bond.moving]) << ", " << bond.steps
+        text << detail::atom_name(bond.fixed, tree.get_symbol(bond.fixed)) << " - "
+             << detail::atom_name(bond.moving, tree.get_symbol(bond.moving)) << ", " << bond.steps
              << " steps\n";
     }
     return text.str();

@@ -38,6 +38,10 @@ public:
     const std::vector<int>& get_children(int atom) const {
         return children.at(static_cast<std::size_t>(atom));
     }
+    // The element symbol of atom a.
+    const std::string& get_symbol(int atom) const {
+        return symbols.at(static_cast<std::size_t>(atom));
+    }
     // Atom a and every atom below it in the tree: what turns with a torsion of the bond
     // from a's parent to a. Increasing atom numbers.
     std::vector<int> get_subtree(int atom) const;
@@ -122,7 +126,6 @@ public:
     std::string summary() const;
 
 private:
-    std::vector<std::string> symbols;
     CBondGraph bonds;
     CZmatrixTree tree;
     std::vector<RotatableBond> rotatable;
