@@ -4,13 +4,14 @@
 #include <utility>
 
 #include "detail/atomic_numbers.h"
+#include "detail/axes.h"
 
 namespace {
 
 using detail::CARBON;
 using detail::HYDROGEN;
 
-const CVECTOR ORIGIN(0, 0, 0);
+using detail::ORIGIN;
 
 void check_atom(int i, int size) {
     if (i < 1 || i > size) throw i;

@@ -9,13 +9,15 @@
 #include <ctime>
 #include <iostream>
 
+#include "detail/axes.h"
+
 namespace {
 
 const char* const WAITING = "waiting>>>   ";
 const char* const COMPLETED = "Mission completed!";
 const char* const SCHEDULE = "\rSchedule  ";
 const char* const PER_CENT = "%     ";
-const double FULL_TURN = 2 * PI;
+using detail::FULL_TURN;
 
 // The side correction unit of a bond: a sixth of its step.
 double correction_unit(const CRotatableBond& bond) { return FULL_TURN / bond.steps / 6; }

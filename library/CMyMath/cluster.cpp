@@ -5,6 +5,7 @@
 #include <iostream>
 #include <utility>
 
+#include "detail/axes.h"
 #include "detail/rotation.h"
 
 using detail::Rotation;
@@ -13,9 +14,9 @@ namespace {
 
 const char* const CLUSTER_INPUT_ERROR = "Cluster error input!";
 
-const CVECTOR ORIGIN(0, 0, 0);
-const CVECTOR Z_AXIS(0, 0, 1);
-const CVECTOR X_AXIS(1, 0, 0);
+using detail::ORIGIN;
+using detail::X_AXIS;
+using detail::Z_AXIS;
 
 bool out_of_cluster_range(int n) { return n < 0 || n > MAX_CLUSTER_NUMBER; }
 

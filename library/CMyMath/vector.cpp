@@ -4,15 +4,11 @@
 #include <cmath>
 #include <iostream>
 
+#include "detail/axes.h"
 #include "detail/rotation.h"
 
+using detail::ORIGIN;
 using detail::Rotation;
-
-namespace {
-
-const CVECTOR ORIGIN(0, 0, 0);
-
-}  // namespace
 
 double radian(double degrees) { return degrees * PI / 180; }
 

@@ -7,12 +7,14 @@
 #include <array>
 #include <cmath>
 
+#include "detail/axes.h"
+
 namespace {
 
-const CVECTOR X_AXIS(1, 0, 0);
-const CVECTOR Y_AXIS(0, 1, 0);
-const CVECTOR Z_AXIS(0, 0, 1);
-const double FULL_TURN = 2 * PI;
+using detail::FULL_TURN;
+using detail::X_AXIS;
+using detail::Y_AXIS;
+using detail::Z_AXIS;
 
 // The molecule's frame: a vector of the local frame, in which atom 1 sits at the origin
 // and atom 2 on the z axis, turned about y by alfa and then about z by bata, so that the
