@@ -24,6 +24,8 @@
 #include "COutFile.h"
 #include "GaussianFixtures.h"
 
+using namespace confsearch;
+
 namespace {
 
 const int ATOMS = 20;

@@ -21,6 +21,8 @@
 
 #include "CConformer.h"
 
+using namespace confsearch;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -15,6 +15,8 @@
 
 #include "CConformer.h"
 
+using namespace confsearch;
+
 namespace {
 
 const int CARBON = 6;

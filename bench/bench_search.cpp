@@ -10,6 +10,8 @@
 
 #include "myfile.h"
 
+using namespace confsearch;
+
 namespace {
 
 namespace fs = std::filesystem;

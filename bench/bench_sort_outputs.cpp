@@ -26,6 +26,8 @@
 #include "COutFile.h"
 #include "GaussianFixtures.h"
 
+using namespace confsearch;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -16,6 +16,8 @@
 
 #include "CMyMath.h"
 
+using namespace confsearch;
+
 namespace {
 
 // One atom of a Z-matrix built in row order: the row it is bonded to and its internal

@@ -10,8 +10,10 @@
 #include <string>
 
 #include "COutFile.h"
-#include "detail/archive_entry.h"
+#include "COutFile/formats/gaussian_output.h"
 #include "fuzz_support.h"
+
+using namespace confsearch;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const fuzz::ScratchDirectory scratch;
@@ -30,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ifstream in("job.log", std::ios::binary);
     detail::EnergyDipole values;
     const bool whole_read =
-        detail::read_energy_dipole(in, true, values) == detail::EnergyDipoleMissing::nothing;
+        detail::read_energy_dipole(in, true, values) == detail::EnergyDipoleMissing::none;
     fuzz::check(read == whole_read && (!read || (plain.energy == values.energy &&
                                                  plain.dipole == values.dipole_length())),
                 "the tail and the whole file give different results");

@@ -15,6 +15,8 @@
 #include "fuzz_support.h"
 #include "myfile.h"
 
+using namespace confsearch;
+
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;

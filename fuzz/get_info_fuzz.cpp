@@ -10,8 +10,10 @@
 #include <string>
 
 #include "COutFile.h"
-#include "detail/archive_entry.h"
+#include "COutFile/formats/gaussian_output.h"
 #include "fuzz_support.h"
+
+using namespace confsearch;
 
 namespace {
 
@@ -32,7 +34,7 @@ ResultReadStatus read_whole(const std::string& file, int atoms, COutSort& result
     result.conformer.reinstall(atoms);
     const GeometryTableStatus table =
         result.conformer.read_geometry_table(in, STANDARD_ORIENTATION);
-    if (table.outcome != GeometryTableStatus::read) return {ResultReadStatus::geometry, table};
+    if (table.outcome != GeometryTableStatus::none) return {ResultReadStatus::geometry, table};
     return {};
 }
 

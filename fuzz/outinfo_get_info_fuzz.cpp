@@ -13,6 +13,8 @@
 #include "COutFile.h"
 #include "fuzz_support.h"
 
+using namespace confsearch;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const fuzz::ScratchDirectory scratch;
     fuzz::Input input(data, size);

@@ -6,6 +6,8 @@
 #include "CConformer.h"
 #include "fuzz_support.h"
 
+using namespace confsearch;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const fuzz::ScratchDirectory scratch;
     fuzz::write_file("bonds.txt", fuzz::Input(data, size).rest());

@@ -9,6 +9,8 @@
 #include "COutFile.h"
 #include "fuzz_support.h"
 
+using namespace confsearch;
+
 namespace {
 
 // Blocks of a collection that hold more than white space: the text before each separator

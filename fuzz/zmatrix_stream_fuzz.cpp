@@ -11,6 +11,8 @@
 #include "CMyMath.h"
 #include "fuzz_support.h"
 
+using namespace confsearch;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Input input(data, size);
     const int rows = input.molecule_size();

@@ -6,6 +6,8 @@
 #include <istream>
 #include <string>
 
+#include "myfile/read_error.h"
+
 // True exactly for the characters '0' to '9'.
 bool is_figure(char c);
 
@@ -38,6 +40,10 @@ int index(char letter);
 // The letter of an element class, or the character with code 0 outside 1..14.
 char name(int element_class);
 
+namespace confsearch {
+
 // True when the file opens and its first byte can be read (or it is empty): a directory
 // opens like a file on Linux and fails only at the first read.
 bool readable_file(const std::string& file);
+
+}  // namespace confsearch

@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace confsearch;
+
 const char* const PROGRAM = "collect_records";
 const char* const USAGE = "usage: collect_records";
 const cli::Help HELP = {
@@ -35,7 +37,7 @@ const char* message(CollectOutcome::Status status) {
         case CollectOutcome::cannot_create: return CANNOT_CREATE;
         case CollectOutcome::read_failed: return CANNOT_READ;
         case CollectOutcome::write_failed: return CANNOT_WRITE;
-        case CollectOutcome::done: break;
+        case CollectOutcome::none: break;
     }
     return "";
 }
@@ -51,22 +53,24 @@ void check_arguments(int argc, char* argv[]) {
                                cli::EXIT_REFUSED, USAGE};
     if (argc > 1)
         cli::warn(PROGRAM,
-                  "the arguments are ignored: the record files are named in " + RECORD_LIST_FILE);
+                  "the arguments are ignored: the record files are named in " + LIST_FILE);
 }
 
 int run(int argc, char* argv[]) {
     check_arguments(argc, argv);
-    const CollectOutcome outcome = collect_records(RECORD_LIST_FILE, COLLECTION_FILE);
+    const CollectOutcome outcome = collect_records(LIST_FILE, COLLECTION_FILE);
     for (const std::string& name : outcome.passed_over) {
         std::cout.flush();
         std::cerr << PROGRAM << ": " << name << " is the collection being written: it is not "
                   << "read as a record file" << std::endl;
     }
-    if (outcome.status == CollectOutcome::done) return cli::EXIT_DONE;
+    if (outcome.status == CollectOutcome::none) return cli::EXIT_DONE;
     std::cout << message(outcome.status) << outcome.file << '\n';
     return cli::EXIT_FAILED;
 }
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }
+int main(int argc, char* argv[]) {
+    return confsearch::cli::run_main(PROGRAM, HELP, run, argc, argv);
+}

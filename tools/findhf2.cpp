@@ -18,8 +18,11 @@
 #include "COutFile.h"
 #include "cli.h"
 #include "myfile.h"
+#include "sorting.h"
 
 namespace {
+
+using namespace confsearch;
 
 const char* const PROGRAM = "sort_outputs";
 const char* const USAGE =
@@ -43,9 +46,8 @@ const cli::Help HELP = {
     "  --help               print this help\n"};
 const cli::Option ENERGY{"--energy", "KIND"};
 const cli::Option INPUT_ORIENTATION_OPTION{"--input-orientation", ""};
-const std::vector<cli::Option> OPTIONS = {cli::TEMPERATURE, cli::NO_ENSEMBLE, ENERGY,
-                                          INPUT_ORIENTATION_OPTION, cli::SYMMETRY};
-const char* const LIST_FILE = "list.txt";
+const std::vector<cli::Option> OPTIONS = {sorting::TEMPERATURE, sorting::NO_ENSEMBLE, ENERGY,
+                                          INPUT_ORIENTATION_OPTION, sorting::SYMMETRY};
 const char* const MSG_CANNOT_OPEN_LIST = "Cannot open file: list.txt";
 
 // Whether atof finds a number at the start of text: "abc" and "" it reads as 0.
@@ -85,7 +87,7 @@ void warn_about_arguments(int atoms, int reference_atom, const double (&toleranc
         else if (tolerances[t] < 0)
             cli::warn(PROGRAM, std::string("the ") + names[t] +
                                    " tolerance is negative: no two results can be duplicates");
-    cli::warn_repeated_atoms(PROGRAM, equivalence);
+    sorting::warn_repeated_atoms(PROGRAM, equivalence);
     if (atoms < 3) return;
     const std::array<int, 3> anchors = superposition_anchors(reference_atom, atoms);
     for (std::size_t j = 1; j < equivalence.size(); ++j)
@@ -104,7 +106,7 @@ void warn_about_arguments(int atoms, int reference_atom, const double (&toleranc
 // anchors and the first reference atom whose anchors avoid every group matched; the
 // reference atom given stays in use.
 void warn_about_anchors_in_groups(int atoms, int reference_atom,
-                                  const cli::SymmetryGroups& groups) {
+                                  const sorting::SymmetryGroups& groups) {
     if (atoms < 3) return;
     const std::array<int, 3> anchors = superposition_anchors(reference_atom, atoms);
     std::string inside;
@@ -133,7 +135,7 @@ void warn_about_anchors_in_groups(int atoms, int reference_atom,
               std::string(count == 1 ? "superposition anchor " : "superposition anchors ") +
                   inside + " (" + anchor_list(anchors) + ") " + (count == 1 ? "lies" : "lie") +
                   (holding.size() == 1 ? " in the group found " : " in the groups found ") +
-                  cli::group_list(holding) +
+                  sorting::group_list(holding) +
                   ": a rotamer of the group then lays the molecule askew and is not "
                   "matched; " +
                   advice);
@@ -181,14 +183,12 @@ void warn_about_repeated_files(const COutSortList& results) {
 
 int run(int all_argc, char* all_argv[]) {
     const cli::Options options = cli::read_options(all_argc, all_argv, OPTIONS, USAGE);
-    // The positional arguments as argv[1], argv[2], ...
-    const int argc = all_argc - options.first + 1;
-    char** const argv = all_argv + options.first - 1;
+    const auto [argc, argv] = cli::positional(all_argc, all_argv, options);
     if (argc < 6) {
         std::cerr << USAGE << std::endl;
         return cli::EXIT_REFUSED;
     }
-    const cli::EnsembleChoice ensemble = cli::ensemble_choice(PROGRAM, options);
+    const sorting::EnsembleChoice ensemble = sorting::ensemble_choice(PROGRAM, options);
     const ResultReadOptions read = reading(options);
     const int atoms = cli::whole_number(argv[1], 0, MAX_CONFORMER_SIZE, "the atom count");
     const char* const tolerance_texts[3] = {argv[2], argv[3], argv[4]};
@@ -196,7 +196,7 @@ int run(int all_argc, char* all_argv[]) {
     // With 0 atoms no output file can be read; the list reader reports that below.
     const int last_atom = atoms > 0 ? atoms : MAX_CONFORMER_SIZE;
     const int reference_atom = cli::whole_number(argv[5], 1, last_atom, "the reference atom");
-    const std::vector<int> equivalence = cli::interchangeable_atoms(argc, argv, 6, last_atom);
+    const std::vector<int> equivalence = sorting::interchangeable_atoms(argc, argv, 6, last_atom);
     warn_about_arguments(atoms, reference_atom, tolerances, tolerance_texts, equivalence);
 
     COutSortList results(atoms);
@@ -211,25 +211,12 @@ int run(int all_argc, char* all_argv[]) {
         std::cerr << PROGRAM << ": " << file.name << ": " << file.reason << '\n';
     if (!options.has(ENERGY)) note_other_energies(results);
     warn_about_repeated_files(results);
-    // Under --symmetry the groups come from the bonds of the lowest-energy result, the
-    // first after the sort; the sort and the filter are those of QuickSort.
-    cli::SymmetryGroups groups;
-    const bool symmetry = options.has(cli::SYMMETRY);
-    if (symmetry) {
-        results.QSort(1, results.get_count());
-        if (results.get_count() > 0) {
-            groups =
-                cli::symmetry_groups(PROGRAM, results[1].conformer, results[1].name, equivalence);
-            warn_about_anchors_in_groups(atoms, reference_atom, groups);
-        }
-    }
     try {
-        if (symmetry)
-            results.filter_old(tolerances[0], tolerances[1], tolerances[2], reference_atom,
-                               groups.matched);
-        else
-            results.QuickSort(tolerances[0], tolerances[1], tolerances[2], reference_atom,
-                              cli::equivalence(equivalence));
+        sorting::sort_and_group(PROGRAM, results, {tolerances[0], tolerances[1], tolerances[2]},
+                                reference_atom, equivalence, options.has(sorting::SYMMETRY),
+                                [&](const sorting::SymmetryGroups& groups) {
+                                    warn_about_anchors_in_groups(atoms, reference_atom, groups);
+                                });
     } catch (int) {
         throw cli::Failure{"cannot superpose conformers of " + std::to_string(atoms) +
                            " atoms: at least 3 are needed"};
@@ -238,9 +225,7 @@ int run(int all_argc, char* all_argv[]) {
                            std::to_string(reference_atom) +
                            " coincide or lie on one line; choose another reference atom"};
     }
-    const std::string unwritten = out_result_files(results);
-    if (!unwritten.empty()) throw cli::Failure{"cannot create file: " + unwritten};
-    cli::write_ensemble(ensemble, results, read.energy.name());
+    sorting::write_result_files(ensemble, results, read.energy.name());
     // The names of the unreadable files are the one record of what was left out.
     if (!results.error_file_written())
         throw cli::Failure{"cannot write file: " + ERROR_FILE + " (" +
@@ -252,4 +237,6 @@ int run(int all_argc, char* all_argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }
+int main(int argc, char* argv[]) {
+    return confsearch::cli::run_main(PROGRAM, HELP, run, argc, argv);
+}

@@ -14,8 +14,11 @@
 #include "COutFile.h"
 #include "cli.h"
 #include "myfile.h"
+#include "sorting.h"
 
 namespace {
+
+using namespace confsearch;
 
 const char* const PROGRAM = "sort_collection";
 const char* const USAGE =
@@ -33,7 +36,8 @@ const cli::Help HELP = {
     "  --no-ensemble    no ensemble.txt and unique_conformers.xyz\n"
     "  --symmetry       match the symmetric terminal groups found in the bonds\n"
     "  --help           print this help\n"};
-const std::vector<cli::Option> OPTIONS = {cli::TEMPERATURE, cli::NO_ENSEMBLE, cli::SYMMETRY};
+const std::vector<cli::Option> OPTIONS = {sorting::TEMPERATURE, sorting::NO_ENSEMBLE,
+                                          sorting::SYMMETRY};
 // The energy of a collection record, from its "HF=" line.
 const char* const ENERGY_NAME = "HF";
 
@@ -47,7 +51,7 @@ const double GEOMETRY_TOLERANCE = 0.15;
 // group found, a rotamer of that group changes the distances of all the others. Names the
 // group and the first atom in no group matched; the reference atom given stays in use.
 void warn_about_reference_in_group(int atoms, int reference_atom,
-                                   const cli::SymmetryGroups& groups) {
+                                   const sorting::SymmetryGroups& groups) {
     const auto holding =
         std::find_if(groups.found.begin(), groups.found.end(), [&](const std::vector<int>& g) {
             return std::find(g.begin(), g.end(), reference_atom) != g.end();
@@ -61,7 +65,7 @@ void warn_about_reference_in_group(int atoms, int reference_atom,
             break;
         }
     cli::warn(PROGRAM, "the reference atom " + std::to_string(reference_atom) +
-                           " lies in the group found " + cli::group_list({*holding}) +
+                           " lies in the group found " + sorting::group_list({*holding}) +
                            ": distances are measured from it, so a rotamer of the group is not "
                            "matched; " +
                            advice);
@@ -70,7 +74,7 @@ void warn_about_reference_in_group(int atoms, int reference_atom,
 // The result files would be written over the collection read from one of them, and a
 // result file holds no record: the run could only destroy its input.
 void refuse_result_file_as_collection(const std::string& collection,
-                                      const cli::EnsembleChoice& ensemble) {
+                                      const sorting::EnsembleChoice& ensemble) {
     std::vector<std::string> written = {ALL_LIST_FILE, UNIQUE_LIST_FILE};
     if (ensemble.wanted) written.insert(written.end(), {ENSEMBLE_FILE, UNIQUE_CONFORMERS_FILE});
     for (const std::string& file : written) {
@@ -93,21 +97,19 @@ void warn_if_no_record(const std::string& collection) {
 
 int run(int all_argc, char* all_argv[]) {
     const cli::Options options = cli::read_options(all_argc, all_argv, OPTIONS, USAGE);
-    // The positional arguments as argv[1], argv[2], ...
-    const int argc = all_argc - options.first + 1;
-    char** const argv = all_argv + options.first - 1;
+    const auto [argc, argv] = cli::positional(all_argc, all_argv, options);
     if (argc < 4) {
         std::cerr << USAGE << std::endl;
         return cli::EXIT_REFUSED;
     }
-    const cli::EnsembleChoice ensemble = cli::ensemble_choice(PROGRAM, options);
+    const sorting::EnsembleChoice ensemble = sorting::ensemble_choice(PROGRAM, options);
     const std::string collection = argv[1];
     // With no atoms every geometry would count as identical.
     const int atoms = cli::whole_number(argv[2], 1, MAX_CONFORMER_SIZE, "the atom count");
     const int reference_atom = cli::whole_number(argv[3], 1, atoms, "the reference atom");
-    const std::vector<int> equivalence = cli::interchangeable_atoms(argc, argv, 4, atoms);
+    const std::vector<int> equivalence = sorting::interchangeable_atoms(argc, argv, 4, atoms);
     refuse_result_file_as_collection(collection, ensemble);
-    cli::warn_repeated_atoms(PROGRAM, equivalence);
+    sorting::warn_repeated_atoms(PROGRAM, equivalence);
     for (std::size_t j = 1; j < equivalence.size(); ++j)
         if (equivalence[j] == reference_atom) {
             cli::warn(PROGRAM, "the reference atom " + std::to_string(reference_atom) +
@@ -132,29 +134,19 @@ int run(int all_argc, char* all_argv[]) {
         std::cerr << ": " << record.reason << '\n';
     }
     // Every record has the atom count of the list and the reference atom lies within it,
-    // so the comparison cannot throw. Under --symmetry the groups come from the bonds of
-    // the lowest-energy record, the first after the sort; the sort and the filter are those
-    // of QuickSort.
-    if (options.has(cli::SYMMETRY)) {
-        results.QSort(1, results.get_count());
-        cli::SymmetryGroups groups;
-        if (results.get_count() > 0) {
-            groups =
-                cli::symmetry_groups(PROGRAM, results[1].conformer, results[1].name, equivalence);
-            warn_about_reference_in_group(atoms, reference_atom, groups);
-        }
-        results.filter_old(ENERGY_TOLERANCE, DIPOLE_TOLERANCE, GEOMETRY_TOLERANCE, reference_atom,
-                           groups.matched);
-    } else {
-        results.QuickSort(ENERGY_TOLERANCE, DIPOLE_TOLERANCE, GEOMETRY_TOLERANCE, reference_atom,
-                          cli::equivalence(equivalence));
-    }
-    const std::string unwritten = out_result_files(results);
-    if (!unwritten.empty()) throw cli::Failure{"cannot create file: " + unwritten};
-    cli::write_ensemble(ensemble, results, ENERGY_NAME);
+    // so the comparison cannot throw.
+    sorting::sort_and_group(PROGRAM, results,
+                            {ENERGY_TOLERANCE, DIPOLE_TOLERANCE, GEOMETRY_TOLERANCE},
+                            reference_atom, equivalence, options.has(sorting::SYMMETRY),
+                            [&](const sorting::SymmetryGroups& groups) {
+                                warn_about_reference_in_group(atoms, reference_atom, groups);
+                            });
+    sorting::write_result_files(ensemble, results, ENERGY_NAME);
     return cli::EXIT_DONE;
 }
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }
+int main(int argc, char* argv[]) {
+    return confsearch::cli::run_main(PROGRAM, HELP, run, argc, argv);
+}

@@ -28,6 +28,8 @@
 
 namespace {
 
+using namespace confsearch;
+
 const char* const PROGRAM = "generate_conformers";
 const char* const USAGE =
     "usage: generate_conformers [--steps N] [--dry-run] xyz_file [gjf|xyz|collect|test "
@@ -169,7 +171,7 @@ void read_structure(CRotatableConformer& conformer, const Request& request) {
                      "atoms hanging on it in the tree");
     }
     switch (status.outcome) {
-        case ZmatrixFileStatus::read: return;
+        case ZmatrixFileStatus::none: return;
         case ZmatrixFileStatus::cannot_open: throw failed("cannot read file: " + file);
         case ZmatrixFileStatus::other_size:
             if (status.atoms == 0) throw failed(file + ": the first line holds no atom count");
@@ -199,7 +201,7 @@ void check_freedom_file(const CRotatableConformer& conformer, const Request& req
     const std::string bond = " (" + std::to_string(status.a) + "-" + std::to_string(status.b) +
                              " " + std::to_string(status.steps) + ")";
     switch (status.outcome) {
-        case FreedomFileStatus::read: return;
+        case FreedomFileStatus::none: return;
         case FreedomFileStatus::bad_count:
             throw failed(file + ": the count of rotatable bonds must lie in 1.." +
                          std::to_string(MAX_FREEDOM_NUMBER) +
@@ -409,7 +411,7 @@ void check_outcome(const CGenerateConformer& generator, const Request& request,
     // The log is the record of the run (of test mode, the only one): a full disk must not
     // pass for a complete run.
     if (!generator.log_complete())
-        throw failed("cannot write file: " + RUN_LOG_FILE + ": the log of the run is incomplete");
+        throw failed("cannot write file: " + LOGFILE_NAME + ": the log of the run is incomplete");
     if (header.generated == 0)
         throw failed("no candidate: every one of the " + std::to_string(header.total) +
                      " combinations clashes, and no side correction frees it");
@@ -442,7 +444,7 @@ int run(int argc, char* argv[]) {
         try {
             return CGenerateConformer(atoms);
         } catch (int) {
-            throw failed("cannot create the run log " + RUN_LOG_FILE);
+            throw failed("cannot create the run log " + LOGFILE_NAME);
         }
     }();
     read_structure(generator, request);
@@ -457,4 +459,6 @@ int run(int argc, char* argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }
+int main(int argc, char* argv[]) {
+    return confsearch::cli::run_main(PROGRAM, HELP, run, argc, argv);
+}

@@ -14,6 +14,8 @@
 
 namespace {
 
+using namespace confsearch;
+
 const char* const PROGRAM = "summarize_output";
 const char* const USAGE = "usage: summarize_output atoms file [file ...]";
 const cli::Help HELP = {
@@ -57,4 +59,6 @@ int run(int argc, char* argv[]) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }
+int main(int argc, char* argv[]) {
+    return confsearch::cli::run_main(PROGRAM, HELP, run, argc, argv);
+}

@@ -3,6 +3,8 @@
 #include <iostream>
 #include <utility>
 
+using namespace confsearch;
+
 namespace {
 
 const char* const NO_CONFORMER_INFORMATION = "no conformer information!";

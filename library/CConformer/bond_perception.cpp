@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "detail/perception_messages.h"
+#include "CConformer/perception_messages.h"
+
+namespace confsearch {
 
 namespace {
 
@@ -61,13 +63,13 @@ private:
 }  // namespace
 
 CBondGraph::CBondGraph(const CBasicConformer& conformer) : size(conformer.get_size()) {
-    if (size == 0) throw PerceptionError(detail::no_atoms_message());
+    if (size == 0) throw PerceptionError(no_atoms_message());
     elements.assign(static_cast<std::size_t>(size) + 1, 0);
     neighbours.assign(static_cast<std::size_t>(size) + 1, {});
     std::vector<CVECTOR> points(static_cast<std::size_t>(size) + 1);
     for (int i = 1; i <= size; ++i) {
         elements[i] = conformer.get_element(i).get_number();
-        if (elements[i] == 0) throw PerceptionError(detail::unknown_element_message(i));
+        if (elements[i] == 0) throw PerceptionError(unknown_element_message(i));
         points[i] = conformer.get_vector(i);
     }
 
@@ -77,7 +79,7 @@ CBondGraph::CBondGraph(const CBasicConformer& conformer) : size(conformer.get_si
         for (int j = i + 1; j <= size; ++j) {
             const double square = (points[i] - points[j]).square();
             if (square < min_square) {
-                throw PerceptionError(detail::overlapping_atoms_message(i, j, std::sqrt(square)));
+                throw PerceptionError(overlapping_atoms_message(i, j, std::sqrt(square)));
             }
             const double limit = bonding_limit(elements[i], elements[j]);
             if (square > limit * limit) continue;
@@ -167,3 +169,5 @@ bool carries_equal_terminals(const CBondGraph& graph, int centre, int from, std:
 bool is_symmetric_terminal_centre(const CBondGraph& graph, int centre, int from) {
     return carries_equal_terminals(graph, centre, from, 3);
 }
+
+}  // namespace confsearch

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <vector>
 
+namespace confsearch {
+
 // Two atoms are bonded when their distance is at most the sum of their covalent radii
 // plus this tolerance, in angstrom.
 const double BOND_TOLERANCE = 0.45;
@@ -87,3 +89,5 @@ bool carries_equal_terminals(const CBondGraph& graph, int centre, int from, std:
 // Whether atom `centre`, seen from its neighbour `from`, carries three equal terminal
 // atoms and nothing else: turning the bond from-centre only permutes them.
 bool is_symmetric_terminal_centre(const CBondGraph& graph, int centre, int from);
+
+}  // namespace confsearch

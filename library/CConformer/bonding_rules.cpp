@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iostream>
 
+using namespace confsearch;
+
 namespace {
 
 // A failing pair is reported as "1 2: 1.3 > 1.25" (bonded, but farther apart than the

@@ -8,6 +8,8 @@
 
 #include "detail/text_io.h"
 
+using namespace confsearch;
+
 namespace {
 
 const char* const RECORD_LABEL = "NAME_";
@@ -32,7 +34,7 @@ std::ostream& writetime(std::ostream& out) {
     return out;
 }
 
-std::string time_cost(std::time_t seconds) {
+std::string confsearch::time_cost(std::time_t seconds) {
     const std::time_t hours = seconds / 3600;
     const std::time_t minutes = (seconds - 3600 * hours) / 60;
     return "Time cost " + std::to_string(hours) + "hours " + std::to_string(minutes) + "mins " +

@@ -5,7 +5,9 @@
 
 #include "detail/text_io.h"
 
-using detail::skip_line;
+using namespace confsearch;
+
+using confsearch::detail::skip_line;
 
 namespace {
 
@@ -92,4 +94,33 @@ bool CBasicConformer::read_bondlist(const std::string& file) {
         if (a == b) return false;
     }
     return true;
+}
+
+GeometryTableStatus CBasicConformer::read_geometry_table(std::istream& in,
+                                                         const std::string& title) {
+    std::vector<TableAtom> rows;
+    const GeometryTableStatus status = read_orientation_table(in, title, size, rows);
+    // A file without such a table leaves the conformer as it was; a table that is there
+    // but unfit empties it.
+    if (status.outcome == GeometryTableStatus::no_table) return status;
+    if (!status.ok()) {
+        reinstall(size);
+        return status;
+    }
+    for (int i = 1; i <= size; ++i) {
+        elements[i] = CELEMENT(rows[i - 1].atomic_number);
+        xyz[i] = rows[i - 1].position;
+    }
+    return status;
+}
+
+bool CBasicConformer::read_xyz_inout(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return in && read_xyz_inout(in);
+}
+
+bool CBasicConformer::read_xyz_inout(std::istream& in) {
+    // A job run without symmetry prints only "Input orientation:" tables, and then there
+    // is no geometry to take.
+    return read_geometry_table(in, STANDARD_ORIENTATION).ok();
 }

@@ -5,16 +5,10 @@
 #include <sstream>
 
 #include "CConformer/generator.h"
-#include "detail/perception_messages.h"
+#include "CConformer/perception_messages.h"
 #include "detail/text_io.h"
 
-namespace {
-
-// What the generator takes: at most this many rotatable bonds, each of 1..9 steps.
-const int MOST_ROTATABLE_BONDS = MAX_FREEDOM_NUMBER;
-const int MOST_STEPS = MAX_FREEDOM;
-
-}  // namespace
+namespace confsearch {
 
 CConformerSetup::CConformerSetup(const CBasicConformer& conformer)
     : bonds(conformer), tree(conformer, bonds) {
@@ -22,17 +16,17 @@ CConformerSetup::CConformerSetup(const CBasicConformer& conformer)
 }
 
 void CConformerSetup::set_steps(int steps) {
-    if (steps < 1 || steps > MOST_STEPS) {
-        throw PerceptionError(detail::steps_message(steps, MOST_STEPS));
+    if (steps < 1 || steps > MAX_FREEDOM) {
+        throw PerceptionError(steps_message(steps, MAX_FREEDOM));
     }
     for (auto& bond : rotatable) bond.steps = steps;
 }
 
 void CConformerSetup::write_freedom_file(const std::string& file) const {
-    if (rotatable.empty()) throw PerceptionError(detail::no_rotatable_bond_message());
+    if (rotatable.empty()) throw PerceptionError(no_rotatable_bond_message());
     const int count = static_cast<int>(rotatable.size());
-    if (count > MOST_ROTATABLE_BONDS) {
-        throw PerceptionError(detail::too_many_rotatable_message(count, MOST_ROTATABLE_BONDS));
+    if (count > MAX_FREEDOM_NUMBER) {
+        throw PerceptionError(too_many_rotatable_message(count, MAX_FREEDOM_NUMBER));
     }
     // The fixed atom first: the moving atom's row hangs on it, so the reader keeps the
     // pair as written. "3-5 6": atom 5 and everything beyond it turn, in six steps.
@@ -41,15 +35,17 @@ void CConformerSetup::write_freedom_file(const std::string& file) const {
         for (const auto& bond : rotatable)
             out << bond.fixed << '-' << bond.moving << ' ' << bond.steps << '\n';
     });
-    if (!written) throw PerceptionError(detail::cannot_write_message(file));
+    if (!written) throw PerceptionError(cannot_write_message(file));
 }
 
 std::string CConformerSetup::summary() const {
     std::ostringstream text;
     for (const auto& bond : rotatable) {
-        text << detail::atom_name(bond.fixed, tree.get_symbol(bond.fixed)) << " - "
-             << detail::atom_name(bond.moving, tree.get_symbol(bond.moving)) << ", " << bond.steps
+        text << atom_name(bond.fixed, tree.get_symbol(bond.fixed)) << " - "
+             << atom_name(bond.moving, tree.get_symbol(bond.moving)) << ", " << bond.steps
              << " steps\n";
     }
     return text.str();
 }
+
+}  // namespace confsearch

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace confsearch {
+
 // Written on the line between the link-matrix block and the contacts of a Z-matrix
 // file; the reader skips it whatever it holds.
 inline const std::string ZMATRIX_CONTACTS_LINE = "allowed contacts: the ring-closure bonds";
@@ -130,3 +132,5 @@ private:
     CZmatrixTree tree;
     std::vector<RotatableBond> rotatable;
 };
+
+}  // namespace confsearch

@@ -6,9 +6,11 @@
 
 #include "detail/atomic_numbers.h"
 
+namespace confsearch {
+
 namespace {
 
-using detail::LAST_ELEMENT;
+using confsearch::detail::LAST_ELEMENT;
 
 // Angstrom, row z for element z. Elements 1..96: B. Cordero, V. Gomez, A. E.
 // Platero-Prats, M. Reves, J. Echeverria, E. Cremades, F. Barragan and S. Alvarez,
@@ -47,3 +49,5 @@ double covalent_radius(int z) {
 double bonding_limit(int z1, int z2) {
     return covalent_radius(z1) + covalent_radius(z2) + BOND_TOLERANCE;
 }
+
+}  // namespace confsearch

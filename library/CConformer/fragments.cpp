@@ -4,14 +4,16 @@
 #include <utility>
 
 #include "detail/atomic_numbers.h"
-#include "detail/axes.h"
+#include "CMyMath/axes.h"
+
+using namespace confsearch;
 
 namespace {
 
-using detail::CARBON;
-using detail::HYDROGEN;
+using confsearch::detail::CARBON;
+using confsearch::detail::HYDROGEN;
 
-using detail::ORIGIN;
+using confsearch::ORIGIN;
 
 void check_atom(int i, int size) {
     if (i < 1 || i > size) throw i;

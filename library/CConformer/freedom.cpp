@@ -7,13 +7,15 @@
 
 #include "detail/text_io.h"
 
+using namespace confsearch;
+
 namespace {
 
 const char* const NO_FREEDOM = "No information !";
 
 }  // namespace
 
-FreedomFileStatus read_freedom_list(std::istream& in, const CRotatableConformer& conformer,
+FreedomFileStatus confsearch::read_freedom_list(std::istream& in, const CRotatableConformer& conformer,
                                     std::vector<CRotatableBond>& bonds) {
     FreedomFileStatus status;
     if (!(in >> status.count) || status.count < 1 || status.count > MAX_FREEDOM_NUMBER) {
@@ -58,7 +60,7 @@ FreedomFileStatus read_freedom_list(std::istream& in, const CRotatableConformer&
 }
 
 CGenerateConformer::CGenerateConformer(int n) : CRotatableConformer(n) {
-    logfile.open(RUN_LOG_FILE);
+    logfile.open(LOGFILE_NAME);
     if (!logfile.is_open()) throw n;
 }
 
@@ -75,7 +77,7 @@ bool CGenerateConformer::read_freedom(const std::string& file) {
     std::ifstream in;
     if (!detail::open_readable(in, file)) return false;
     std::vector<CRotatableBond> bonds;
-    if (read_freedom_list(in, *this, bonds).outcome != FreedomFileStatus::read) {
+    if (read_freedom_list(in, *this, bonds).outcome != FreedomFileStatus::none) {
         freedom_number = 0;
         freedom.clear();
         header = CRunHeader();

@@ -9,7 +9,9 @@
 #include <ctime>
 #include <iostream>
 
-#include "detail/axes.h"
+#include "CMyMath/axes.h"
+
+using namespace confsearch;
 
 namespace {
 
@@ -17,7 +19,7 @@ const char* const WAITING = "waiting>>>   ";
 const char* const COMPLETED = "Mission completed!";
 const char* const SCHEDULE = "\rSchedule  ";
 const char* const PER_CENT = "%     ";
-using detail::FULL_TURN;
+using confsearch::FULL_TURN;
 
 // The side correction unit of a bond: a sixth of its step.
 double correction_unit(const CRotatableBond& bond) { return FULL_TURN / bond.steps / 6; }

@@ -15,12 +15,8 @@
 
 // Folder that receives the candidate files unless set_path names another.
 inline const std::string DEFAULT_FOLDER = "GaussionFiles";
-// Files written to the working directory: the freedom check file and the candidate
-// collection of collect_xyz.
-inline const std::string CHECK_FREEDOM_FILE = "check_freedom.txt";
-inline const std::string CANDIDATE_COLLECTION_FILE = "xyz_collection";
 // The run log, opened and emptied by the generator's constructor.
-inline const std::string RUN_LOG_FILE = "GenerateConformer.log";
+inline const std::string LOGFILE_NAME = "GenerateConformer.log";
 // Rotatable bonds of one generator, steps of one bond, and the widest side correction
 // in sixths of a step.
 const int MAX_FREEDOM_NUMBER = 20;
@@ -29,8 +25,17 @@ const int MAX_SIDE_CORRECTION = 3;
 // Between the folder and a candidate's name.
 const char SLASH = '/';
 
+namespace confsearch {
+
+// Files written to the working directory: the freedom check file and the candidate
+// collection of collect_xyz.
+inline const std::string CHECK_FREEDOM_FILE = "check_freedom.txt";
+inline const std::string CANDIDATE_COLLECTION_FILE = "xyz_collection";
+
 // Counts of combinations: twenty bonds of nine steps make 9^20 (about 1.2e19).
 using Combinations = std::uint64_t;
+
+}  // namespace confsearch
 
 // One rotatable bond: atom_b, on the moving side, hangs on atom_a in the Z-matrix (current
 // numbers). It takes steps positions 2pi/steps apart; position 1 is the input geometry,
@@ -52,6 +57,8 @@ public:
           correction(correction) {}
 };
 
+namespace confsearch {
+
 // The run header, entry 0 of the freedom list, kept beside the bonds so that its counts
 // have room: total, the product of all steps; ignored, the candidates skipped by failed
 // corrections (over every run since read_freedom); generated, the candidates of the
@@ -69,19 +76,21 @@ struct CRunHeader {
 // the geometry file's numbering.
 struct FreedomFileStatus {
     enum Outcome {
-        read,
+        none,
         bad_count,          // count is not a number in 1..MAX_FREEDOM_NUMBER (0 if none)
         unreadable_entry,   // not "a-b s": an int, a separator, two ints
         atom_out_of_range,  // a or b is no atom of the conformer
         not_a_bond,         // a and b are not bonded in the Z-matrix
         bad_steps,          // steps outside 1..MAX_FREEDOM
     };
-    Outcome outcome = read;
+    Outcome outcome = none;
     int count = 0;
     int entry = 0;
     int a = 0;
     int b = 0;
     int steps = 0;
+
+    bool ok() const { return outcome == none; }
 };
 
 // Reads a freedom list, the count N and then N entries "a-b s" (any one non-blank
@@ -91,9 +100,11 @@ struct FreedomFileStatus {
 FreedomFileStatus read_freedom_list(std::istream& in, const CRotatableConformer& conformer,
                                     std::vector<CRotatableBond>& bonds);
 
+}  // namespace confsearch
+
 class CGenerateConformer : public CRotatableConformer {
 public:
-    // n atoms; opens and empties the run log RUN_LOG_FILE in the working
+    // n atoms; opens and empties the run log LOGFILE_NAME in the working
     // directory. Throws the int n outside 0..MAX_CONFORMER_SIZE or when the log cannot be
     // opened.
     explicit CGenerateConformer(int n);
@@ -148,11 +159,11 @@ public:
     int get_freedom_number() const { return freedom_number; }
     // Bond i, 1..N; throws the int i outside that range.
     const CRotatableBond& get_bond(int i) const;
-    const CRunHeader& get_header() const { return header; }
+    const confsearch::CRunHeader& get_header() const { return header; }
     const std::string& get_name() const { return name; }
     const std::string& get_folder() const { return folder; }
     // Candidates of the last run whose file or record could not be written.
-    Combinations get_unwritten() const { return unwritten; }
+    confsearch::Combinations get_unwritten() const { return unwritten; }
     // Whether everything written to the run log so far reached it (false after a write
     // failed, on a full disk).
     bool log_complete() const { return logfile.good(); }
@@ -162,7 +173,7 @@ protected:
     // freedom_number + 1 entries; entry 0 stands for the header below. Empty when there is
     // no freedom list.
     std::vector<CRotatableBond> freedom;
-    CRunHeader header;
+    confsearch::CRunHeader header;
     std::string name;
     std::string folder = DEFAULT_FOLDER;
     std::ofstream logfile;
@@ -171,7 +182,7 @@ protected:
 private:
     enum class Candidate { gaussian_file, xyz_file, counted, collected };
 
-    Combinations unwritten = 0;
+    confsearch::Combinations unwritten = 0;
 
     void run(Candidate what);
     void walk(int i, Candidate what, bool tested = false);
@@ -186,5 +197,9 @@ private:
 
 // The local date and time, "2026.3.7 9:5:3" (no leading zeros, no line end).
 std::ostream& writetime(std::ostream& out);
+
+namespace confsearch {
 // The time line of a run that took the given whole seconds, "Time cost 1hours 2mins 5secs".
 std::string time_cost(std::time_t seconds);
+
+}  // namespace confsearch

@@ -7,11 +7,13 @@
 
 #include "detail/atomic_numbers.h"
 
+using namespace confsearch;
+
 namespace {
 
-using detail::HYDROGEN;
-using detail::NITROGEN;
-using detail::OXYGEN;
+using confsearch::detail::HYDROGEN;
+using confsearch::detail::NITROGEN;
+using confsearch::detail::OXYGEN;
 
 // The X-H...Y angle at the hydrogen must be wider than this, for every element pair.
 const double HbondAng = PI * 100 / 180;

@@ -7,7 +7,9 @@
 #include <iostream>
 #include <vector>
 
-#include "detail/pairing.h"
+#include "pairing.h"
+
+using namespace confsearch;
 
 namespace {
 
@@ -211,7 +213,7 @@ bool identical_by_distances(const CCLUSTER& mine, const CCLUSTER& other, double 
 
 }  // namespace
 
-std::array<int, 3> superposition_anchors(int k, int n) {
+std::array<int, 3> confsearch::superposition_anchors(int k, int n) {
     int a = k + n / 3;
     int b = k + 2 * (n / 3);
     if (a > n) a -= n;
@@ -219,7 +221,7 @@ std::array<int, 3> superposition_anchors(int k, int n) {
     return {k, a, b};
 }
 
-bool InterchangeableGroups::add(const std::vector<int>& atoms) {
+bool confsearch::InterchangeableGroups::add(const std::vector<int>& atoms) {
     std::vector<int> joined = atoms;
     if (joined.empty()) return false;
     std::vector<std::vector<int>> kept;
@@ -245,7 +247,7 @@ bool InterchangeableGroups::add(const std::vector<int>& atoms) {
     return any;
 }
 
-bool InterchangeableGroups::contains(int atom) const {
+bool confsearch::InterchangeableGroups::contains(int atom) const {
     for (const std::vector<int>& group : groups)
         if (std::find(group.begin(), group.end(), atom) != group.end()) return true;
     return false;

@@ -1,10 +1,12 @@
 // The least-cost pairing of two sets: every permutation for small sets, the Hungarian
 // method for larger ones.
-#include "detail/pairing.h"
+#include "pairing.h"
 
 #include <algorithm>
 #include <limits>
 #include <numeric>
+
+namespace confsearch {
 
 namespace detail {
 
@@ -99,3 +101,5 @@ std::vector<int> least_cost_pairing(const std::vector<double>& cost, int n) {
 }
 
 }  // namespace detail
+
+}  // namespace confsearch

@@ -7,14 +7,16 @@
 
 #include "detail/atomic_numbers.h"
 
+namespace confsearch {
+
 namespace {
 
-using detail::BORON;
-using detail::CARBON;
-using detail::NITROGEN;
-using detail::OXYGEN;
-using detail::PHOSPHORUS;
-using detail::SULFUR;
+using confsearch::detail::BORON;
+using confsearch::detail::CARBON;
+using confsearch::detail::NITROGEN;
+using confsearch::detail::OXYGEN;
+using confsearch::detail::PHOSPHORUS;
+using confsearch::detail::SULFUR;
 
 // A bond shorter than `limit` (angstrom) is taken for a double, triple, aromatic or
 // conjugated one. Each limit lies between the shortest common single bond and the
@@ -137,3 +139,5 @@ std::vector<RotatableBond> choose_rotatable_bonds(const CBasicConformer& conform
     }
     return chosen;
 }
+
+}  // namespace confsearch

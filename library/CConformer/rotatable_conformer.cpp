@@ -11,7 +11,9 @@
 
 #include "detail/text_io.h"
 
-using detail::skip_line;
+using namespace confsearch;
+
+using confsearch::detail::skip_line;
 
 namespace {
 
@@ -64,7 +66,7 @@ int CRotatableConformer::current_number(int input_number) const {
 }
 
 bool CRotatableConformer::read_Zmatrix(const std::string& file) {
-    return read_Zmatrix_file(file).outcome == ZmatrixFileStatus::read;
+    return read_Zmatrix_file(file).outcome == ZmatrixFileStatus::none;
 }
 
 ZmatrixFileStatus CRotatableConformer::read_Zmatrix_file(const std::string& file) {
@@ -91,7 +93,7 @@ ZmatrixFileStatus CRotatableConformer::read_Zmatrix_file(const std::string& file
     const bool contacts_read = read_contacts(file);
     build_clash_table();
     if (!contacts_read) return {ZmatrixFileStatus::contacts_unreadable, size};
-    return {ZmatrixFileStatus::read, size};
+    return {ZmatrixFileStatus::none, size};
 }
 
 // After the link-matrix block (the count line and one line per atom) comes one separator

@@ -34,17 +34,21 @@ public:
         : donor(donor), hydrogen(hydrogen), acceptor(acceptor), energy(energy) {}
 };
 
+namespace confsearch {
+
 // How a Z-matrix file of a rotatable conformer was read.
 struct ZmatrixFileStatus {
     enum Outcome {
-        read,
+        none,
         cannot_open,          // no file of that name, or not a readable file
         other_size,           // its first line gives `atoms` atoms (0: no number there)
         links_refused,        // the link-matrix block is short or its connectivity wrong
         contacts_unreadable,  // the block was taken, but not every contact pair is there
     };
-    Outcome outcome = read;
+    Outcome outcome = none;
     int atoms = 0;
+
+    bool ok() const { return outcome == none; }
 };
 
 // Two atoms, not bonded in the Z-matrix and not an allowed contact, that are no further
@@ -55,6 +59,8 @@ struct Clash {
     double distance = 0.0;
     double bonding_distance = 0.0;
 };
+
+}  // namespace confsearch
 
 class CRotatableConformer : public CBasicConformer {
 public:
@@ -75,7 +81,7 @@ public:
     // one line).
     bool read_Zmatrix(const std::string& file);
     // The same, telling why a file was refused.
-    ZmatrixFileStatus read_Zmatrix_file(const std::string& file);
+    confsearch::ZmatrixFileStatus read_Zmatrix_file(const std::string& file);
 
     // Turns the atoms below b by angle radians about the bond a-b (current numbers),
     // right-handed about the direction a to b; the others stay. False, with nothing
@@ -85,7 +91,7 @@ public:
     // do; any other pair clashes at or within the bonding distance of its elements.
     bool conformer_legit() const;
     // The first clashing pair, in the order i < j, i then j.
-    Clash first_clash() const;
+    confsearch::Clash first_clash() const;
 
     // Write check_zmatrix.txt and check_linking.txt; throw 0 for a conformer of no atoms
     // or a file that cannot be written.

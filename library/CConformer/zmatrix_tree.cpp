@@ -8,12 +8,14 @@
 
 #include "CMyMath/zmatrix.h"
 #include "detail/atomic_numbers.h"
-#include "detail/perception_messages.h"
+#include "CConformer/perception_messages.h"
 #include "detail/text_io.h"
+
+namespace confsearch {
 
 namespace {
 
-using detail::HYDROGEN;
+using confsearch::detail::HYDROGEN;
 
 // A Z-matrix row hangs on one parent and carries at most three children.
 const int MAX_NEIGHBOURS = MAX_LINKS;
@@ -83,8 +85,8 @@ int choose_root(const CBasicConformer& conformer, const CBondGraph& graph) {
 void check_neighbour_counts(const CBasicConformer& conformer, const CBondGraph& graph) {
     for (int i = 1; i <= graph.get_size(); ++i) {
         if (graph.get_degree(i) > MAX_NEIGHBOURS) {
-            throw PerceptionError(detail::too_many_neighbours_message(
-                detail::atom_name(i, conformer.get_element(i).get_symbol()),
+            throw PerceptionError(too_many_neighbours_message(
+                atom_name(i, conformer.get_element(i).get_symbol()),
                 graph.get_neighbours(i)));
         }
     }
@@ -109,8 +111,8 @@ void check_no_collinear_references(const CBasicConformer& conformer, const std::
             line = {bond, angle, dihedral};
         }
         if (!line.empty()) {
-            throw PerceptionError(detail::collinear_message(
-                detail::atom_name(atom, conformer.get_element(atom).get_symbol()), line));
+            throw PerceptionError(collinear_message(
+                atom_name(atom, conformer.get_element(atom).get_symbol()), line));
         }
     }
 }
@@ -156,7 +158,7 @@ CZmatrixTree::CZmatrixTree(const CBasicConformer& conformer, const CBondGraph& g
     : size(graph.get_size()) {
     check_neighbour_counts(conformer, graph);
     const auto pieces = graph.get_pieces();
-    if (pieces.size() > 1) throw PerceptionError(detail::pieces_message(pieces));
+    if (pieces.size() > 1) throw PerceptionError(pieces_message(pieces));
 
     const std::size_t entries = static_cast<std::size_t>(size) + 1;
     atoms.assign(1, 0);
@@ -169,7 +171,7 @@ CZmatrixTree::CZmatrixTree(const CBasicConformer& conformer, const CBondGraph& g
     // Breadth first, each atom's neighbours in increasing order: rows are numbered so
     // that every atom comes after its parent, and the root's children are rows 2, 3, 4.
     const int root = choose_root(conformer, graph);
-    if (root == 0) throw PerceptionError(detail::no_root_message());
+    if (root == 0) throw PerceptionError(no_root_message());
     atoms.push_back(root);
     rows[root] = 1;
     for (std::size_t k = 1; k < atoms.size(); ++k) {
@@ -196,7 +198,7 @@ CZmatrixTree::CZmatrixTree(const CBasicConformer& conformer, const CBondGraph& g
         chosen[row].bond_ref = parents[atoms[row]];
     }
     if (!chosen.standardize_linkrelation()) {
-        throw PerceptionError(detail::tree_references_message());
+        throw PerceptionError(tree_references_message());
     }
     references.assign(entries, {0, 0, 0});
     for (int row = 2; row <= size; ++row) {
@@ -208,11 +210,11 @@ CZmatrixTree::CZmatrixTree(const CBasicConformer& conformer, const CBondGraph& g
     check_no_collinear_references(conformer, atoms, references);
     CZMATRIX written(size);
     if (!accepted_as_link_matrix(atoms, references, written)) {
-        throw PerceptionError(detail::tree_references_message());
+        throw PerceptionError(tree_references_message());
     }
     const double deviation = round_trip_deviation(conformer, written);
     if (!(deviation <= ROUND_TRIP_TOLERANCE)) {
-        throw PerceptionError(detail::round_trip_message(deviation));
+        throw PerceptionError(round_trip_message(deviation));
     }
 }
 
@@ -244,5 +246,7 @@ void CZmatrixTree::write_zmatrix_file(const std::string& file) const {
         out << ZMATRIX_CONTACTS_LINE << '\n' << ring_closures.size() << '\n';
         for (const auto& pair : ring_closures) out << pair.atom1 << ' ' << pair.atom2 << '\n';
     });
-    if (!written) throw PerceptionError(detail::cannot_write_message(file));
+    if (!written) throw PerceptionError(cannot_write_message(file));
 }
+
+}  // namespace confsearch

@@ -5,9 +5,11 @@
 
 #include "detail/atomic_numbers.h"
 
+using namespace confsearch;
+
 namespace {
 
-using detail::LAST_ELEMENT;
+using confsearch::detail::LAST_ELEMENT;
 
 // Row n holds element n; row 0 is the "no element" entry. Elements 112..118 keep the
 // systematic placeholder symbols they carried before their names were approved.

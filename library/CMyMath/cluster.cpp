@@ -5,18 +5,20 @@
 #include <iostream>
 #include <utility>
 
-#include "detail/axes.h"
-#include "detail/rotation.h"
+#include "CMyMath/axes.h"
+#include "rotation.h"
 
-using detail::Rotation;
+using namespace confsearch;
+
+using confsearch::detail::Rotation;
 
 namespace {
 
 const char* const CLUSTER_INPUT_ERROR = "Cluster error input!";
 
-using detail::ORIGIN;
-using detail::X_AXIS;
-using detail::Z_AXIS;
+using confsearch::ORIGIN;
+using confsearch::X_AXIS;
+using confsearch::Z_AXIS;
 
 bool out_of_cluster_range(int n) { return n < 0 || n > MAX_CLUSTER_NUMBER; }
 

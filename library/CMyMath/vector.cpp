@@ -4,11 +4,13 @@
 #include <cmath>
 #include <iostream>
 
-#include "detail/axes.h"
-#include "detail/rotation.h"
+#include "CMyMath/axes.h"
+#include "rotation.h"
 
-using detail::ORIGIN;
-using detail::Rotation;
+using namespace confsearch;
+
+using confsearch::ORIGIN;
+using confsearch::detail::Rotation;
 
 double radian(double degrees) { return degrees * PI / 180; }
 

@@ -13,6 +13,8 @@
 // Places per entry of the link matrix: the parent and up to three children.
 const int MAX_LINKS = 4;
 
+namespace confsearch {
+
 // Files written to the working directory by the two check writers.
 inline const std::string CHECK_ZMATRIX_FILE = "check_zmatrix.txt";
 inline const std::string CHECK_LINKING_FILE = "check_linking.txt";
@@ -20,6 +22,8 @@ inline const std::string CHECK_LINKING_FILE = "check_linking.txt";
 inline const std::string ZMATRIX_INPUT_ERROR = "ZMatrix error input!";
 // Written to a check file in place of values or links that do not exist yet.
 inline const std::string ZMATRIX_NO_INFORMATION = "No information of the zmatrix!";
+
+}  // namespace confsearch
 
 // One Z-matrix row: the atom is bond_length from row bond_ref, makes bond_angle with
 // angle_ref at the bond_ref atom, and the dihedral dihedral_angle with dihedral_ref.

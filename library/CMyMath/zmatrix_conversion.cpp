@@ -7,14 +7,16 @@
 #include <array>
 #include <cmath>
 
-#include "detail/axes.h"
+#include "CMyMath/axes.h"
+
+using namespace confsearch;
 
 namespace {
 
-using detail::FULL_TURN;
-using detail::X_AXIS;
-using detail::Y_AXIS;
-using detail::Z_AXIS;
+using confsearch::FULL_TURN;
+using confsearch::X_AXIS;
+using confsearch::Y_AXIS;
+using confsearch::Z_AXIS;
 
 // The molecule's frame: a vector of the local frame, in which atom 1 sits at the origin
 // and atom 2 on the z axis, turned about y by alfa and then about z by bata, so that the

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+using namespace confsearch;
+
 namespace {
 
 // Places of a link entry.

@@ -10,7 +10,9 @@
 
 #include "detail/text_io.h"
 
-using detail::skip_line;
+using namespace confsearch;
+
+using confsearch::detail::skip_line;
 
 namespace {
 

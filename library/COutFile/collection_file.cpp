@@ -8,8 +8,10 @@
 #include "detail/text_io.h"
 #include "myfile.h"
 
-using detail::open_readable;
-using detail::skip_line;
+namespace confsearch {
+
+using confsearch::detail::open_readable;
+using confsearch::detail::skip_line;
 
 namespace {
 
@@ -117,6 +119,11 @@ std::string block_label(const std::string& block) {
 }
 
 }  // namespace
+
+}  // namespace confsearch
+
+using namespace confsearch;
+using confsearch::detail::open_readable;
 
 bool COutSortList::read_collectf(const std::string& file, int atoms) {
     std::ifstream in;

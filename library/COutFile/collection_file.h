@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace confsearch {
+
 // Label that opens every block, followed by its running number and a colon.
 inline const std::string COLLECTION_LABEL = "NAME_";
 // Line that closes every block.
@@ -14,17 +16,18 @@ inline const std::string COLLECTION_SEPARATOR = "-------------------------------
 // Character that ends a record in a record file.
 const char RECORD_END = '@';
 
-// File read and written by collect_records.
-inline const std::string RECORD_LIST_FILE = "list.txt";
+// File written by collect_records from the record files named in LIST_FILE.
 inline const std::string COLLECTION_FILE = "all_collection.txt";
 
 // How a collection run ended; file names the file concerned when it did not end well.
 struct CollectOutcome {
-    enum Status { done, list_unreadable, cannot_create, read_failed, write_failed };
-    Status status = done;
+    enum Status { none, list_unreadable, cannot_create, read_failed, write_failed };
+    Status status = none;
     std::string file;
     // Names in the list that are the collection file itself, passed over unread.
     std::vector<std::string> passed_over{};
+
+    bool ok() const { return status == none; }
 };
 
 // Copies the records of one record file to a collection stream. A record is a head word,
@@ -40,3 +43,5 @@ CollectOutcome::Status collect_record_file(std::istream& in, const std::string& 
 // is collection_file itself is passed over with the rest of its line and named in the
 // outcome.
 CollectOutcome collect_records(const std::string& list_file, const std::string& collection_file);
+
+}  // namespace confsearch

@@ -4,9 +4,11 @@
 #include <fstream>
 #include <ostream>
 
-#include "detail/archive_entry.h"
-#include "detail/output_tail.h"
-#include "detail/record_list.h"
+#include "COutFile/formats/gaussian_output.h"
+#include "COutFile/formats/output_tail.h"
+#include "record_list.h"
+
+using namespace confsearch;
 
 void CConfSort::clear() {
     name.clear();
@@ -19,10 +21,10 @@ bool CConfSort::get_info(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return false;
     name = file;
-    const bool valid = detail::read_from_end(in, [this](std::istream& text, bool whole_file) {
-        detail::EnergyDipole values;
-        if (detail::read_energy_dipole(text, whole_file, values) !=
-            detail::EnergyDipoleMissing::nothing)
+    const bool valid = read_from_end(in, [this](std::istream& text, bool whole_file) {
+        EnergyDipole values;
+        if (read_energy_dipole(text, whole_file, values) !=
+            EnergyDipoleMissing::none)
             return false;
         energy = values.energy;
         dipole = values.dipole_length();

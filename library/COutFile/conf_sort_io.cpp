@@ -1,7 +1,9 @@
 #include "COutFile/conf_sort.h"
 
 #include "COutFile/result_list.h"
-#include "detail/record_list.h"
+#include "record_list.h"
+
+using namespace confsearch;
 
 bool CConfSortList::read_filelist(const std::string& file) {
     return detail::read_listed_outputs(

@@ -6,7 +6,9 @@
 #include <ostream>
 #include <sstream>
 
-#include "detail/record_list.h"
+#include "record_list.h"
+
+namespace confsearch {
 
 namespace {
 
@@ -129,3 +131,5 @@ std::string out_ensemble_files(const COutSortList& list, double temperature,
     return write_file(UNIQUE_CONFORMERS_FILE,
                       [&](std::ostream& out) { write_unique_conformers(out, list, ensemble); });
 }
+
+}  // namespace confsearch

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace confsearch {
+
 // Files written beside the result lists.
 inline const std::string ENSEMBLE_FILE = "ensemble.txt";
 inline const std::string UNIQUE_CONFORMERS_FILE = "unique_conformers.xyz";
@@ -53,3 +55,5 @@ void write_unique_conformers(std::ostream& out, const COutSortList& list, const 
 // be written, or "" when both were.
 std::string out_ensemble_files(const COutSortList& list, double temperature,
                                const std::string& energy_name);
+
+}  // namespace confsearch

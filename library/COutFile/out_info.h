@@ -3,7 +3,7 @@
 // geometry, and the short report of it.
 #pragma once
 
-#include "CConformer.h"
+#include "CConformer/basic_conformer.h"
 
 #include <array>
 #include <iosfwd>

@@ -2,6 +2,8 @@
 
 #include "COutFile/out_info.h"
 
+using namespace confsearch;
+
 namespace {
 
 const char* const INVALID_SUMMARY = "Error!";

@@ -9,8 +9,10 @@
 
 #include "detail/text_io.h"
 
-using detail::open_readable;
-using detail::skip_line;
+namespace confsearch {
+
+using confsearch::detail::open_readable;
+using confsearch::detail::skip_line;
 
 namespace {
 
@@ -49,7 +51,7 @@ CollectOutcome collect_listed_files(std::istream& list, std::ostream& out,
         }
         const CollectOutcome::Status status = collect_record_file(records, name, out, counter);
         if (status == CollectOutcome::read_failed) return {status, name};
-        if (status != CollectOutcome::done) return {status, collection_file};
+        if (status != CollectOutcome::none) return {status, collection_file};
         skip_line(list);
     }
     if (list.bad()) return {CollectOutcome::read_failed, list_file};
@@ -82,7 +84,7 @@ CollectOutcome::Status collect_record_file(std::istream& in, const std::string& 
         in.clear();
         skip_line(in);
     }
-    return in.bad() ? CollectOutcome::read_failed : CollectOutcome::done;
+    return in.bad() ? CollectOutcome::read_failed : CollectOutcome::none;
 }
 
 CollectOutcome collect_records(const std::string& list_file, const std::string& collection_file) {
@@ -96,7 +98,7 @@ CollectOutcome collect_records(const std::string& list_file, const std::string& 
     CollectOutcome outcome =
         collect_listed_files(list, out, list_file, collection_file, passed_over);
     outcome.passed_over = std::move(passed_over);
-    if (outcome.status != CollectOutcome::done) return outcome;
+    if (outcome.status != CollectOutcome::none) return outcome;
     // A full disk may only show when the last buffered block is flushed on closing.
     out.close();
     if (!out) {
@@ -105,3 +107,5 @@ CollectOutcome collect_records(const std::string& list_file, const std::string& 
     }
     return outcome;
 }
+
+}  // namespace confsearch

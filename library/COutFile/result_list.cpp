@@ -2,7 +2,9 @@
 
 #include <iostream>
 
-#include "detail/record_list.h"
+#include "record_list.h"
+
+using namespace confsearch;
 
 namespace {
 

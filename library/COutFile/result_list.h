@@ -8,6 +8,11 @@
 #include <string>
 #include <vector>
 
+namespace confsearch {
+
+// The list of files to read, one name per line: output files for sort_outputs, record
+// files for collect_records.
+inline const std::string LIST_FILE = "list.txt";
 // Files written by the readers and by the sorting programs.
 inline const std::string ERROR_FILE = "errorfile.txt";
 inline const std::string ALL_LIST_FILE = "all_list2.txt";
@@ -25,6 +30,8 @@ struct OtherEnergies {
     std::string name;               // output file name as listed
     std::vector<std::string> keys;  // archive keys in archive order: "MP2", ..., "CCSD(T)"
 };
+
+}  // namespace confsearch
 
 // A 1-based list of results of one molecule (confsize atoms each). Position 0 is the
 // sort's scratch slot.
@@ -49,11 +56,11 @@ public:
 
     // The geometry comparison used by the filter, and whether it prints a progress text
     // before every comparison (the collection sorter does).
-    void set_identity_rule(IdentityRule rule) { identity_rule = rule; }
+    void set_identity_rule(confsearch::IdentityRule rule) { identity_rule = rule; }
     void set_progress_text(bool on) { progress_text = on; }
     // How read_filelist reads the output files: which energy, which geometry table.
-    void set_read_options(const ResultReadOptions& options) { read_options = options; }
-    const ResultReadOptions& get_read_options() const { return read_options; }
+    void set_read_options(const confsearch::ResultReadOptions& options) { read_options = options; }
+    const confsearch::ResultReadOptions& get_read_options() const { return read_options; }
 
     // Fills the list from the Gaussian output files named in a list file; unreadable ones
     // are named in "errorfile.txt".
@@ -61,10 +68,10 @@ public:
     // Fills the list from the records of a collection file.
     bool read_collectf(const std::string& file, int confsize);
     // What the last read_filelist or read_collectf left out, in file order, with reasons.
-    const std::vector<LeftOut>& left_out() const { return left_out_list; }
+    const std::vector<confsearch::LeftOut>& left_out() const { return left_out_list; }
     // The files of the last read_filelist, ranked by "HF=", whose archive holds post-HF
     // energies, in list order.
-    const std::vector<OtherEnergies>& other_energies() const { return other_energies_list; }
+    const std::vector<confsearch::OtherEnergies>& other_energies() const { return other_energies_list; }
     // False when the last read_filelist created "errorfile.txt" but could not write it
     // whole (a full disk): the names of the unreadable files are then lost.
     bool error_file_written() const { return error_file_complete; }
@@ -88,7 +95,7 @@ public:
     // The same with the interchangeable atoms in groups, each matched within its group by
     // the pairing of least total squared deviation (CBasicConformer::identical_xyz).
     void filter_old(double energy_tol, double dipole_tol, double geometry_tol, int reference_atom,
-                    const InterchangeableGroups& groups);
+                    const confsearch::InterchangeableGroups& groups);
     // Groups duplicates by dipole and the distance descriptors of calc_D.
     void filter(double energy_tol, double dipole_tol, double geometry_tol, int reference_atom,
                 const int* equiv);
@@ -99,16 +106,20 @@ private:
     int count = 0;
     std::vector<COutSort> entries;
     int confsize = 0;
-    IdentityRule identity_rule = IdentityRule::superposition;
+    confsearch::IdentityRule identity_rule = confsearch::IdentityRule::superposition;
     bool progress_text = false;
-    ResultReadOptions read_options;
-    std::vector<LeftOut> left_out_list;
-    std::vector<OtherEnergies> other_energies_list;
+    confsearch::ResultReadOptions read_options;
+    std::vector<confsearch::LeftOut> left_out_list;
+    std::vector<confsearch::OtherEnergies> other_energies_list;
     bool error_file_complete = true;
 };
 
 std::ostream& operator<<(std::ostream& out, const COutSortList& list);
 
+namespace confsearch {
+
 // Writes "all_list2.txt" and "unique_list2.txt" in the working directory. Returns the name
 // of a file that could not be written, or "" when both were.
 std::string out_result_files(const COutSortList& list);
+
+}  // namespace confsearch

@@ -2,7 +2,9 @@
 
 #include <utility>
 
-#include "detail/record_list.h"
+#include "record_list.h"
+
+using namespace confsearch;
 
 bool COutSortList::read_filelist(const std::string& file) {
     if (confsize <= 0) return false;
@@ -36,7 +38,7 @@ bool COutSortList::out_unique(const std::string& file) const {
     return detail::write_group_heads(file, entries, count);
 }
 
-std::string out_result_files(const COutSortList& list) {
+std::string confsearch::out_result_files(const COutSortList& list) {
     try {
         list.out_all(ALL_LIST_FILE);
     } catch (int) {

@@ -2,10 +2,12 @@
 
 #include <cmath>
 
-#include "detail/record_list.h"
+#include "record_list.h"
 
-using detail::group_duplicates;
-using detail::GroupMessages;
+using namespace confsearch;
+
+using confsearch::detail::group_duplicates;
+using confsearch::detail::GroupMessages;
 
 int COutSortList::Partition(int low, int high) {
     return detail::partition_by_energy(entries, low, high);

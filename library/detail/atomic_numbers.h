@@ -2,7 +2,7 @@
 // periodic table that the element tables cover.
 #pragma once
 
-namespace detail {
+namespace confsearch::detail {
 
 constexpr int LAST_ELEMENT = 118;
 
@@ -14,4 +14,4 @@ constexpr int OXYGEN = 8;
 constexpr int PHOSPHORUS = 15;
 constexpr int SULFUR = 16;
 
-}  // namespace detail
+}  // namespace confsearch::detail

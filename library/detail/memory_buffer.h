@@ -7,7 +7,7 @@
 #include <ios>
 #include <streambuf>
 
-namespace detail {
+namespace confsearch::detail {
 
 class MemoryBuffer : public std::streambuf {
 public:
@@ -32,4 +32,4 @@ protected:
     }
 };
 
-}  // namespace detail
+}  // namespace confsearch::detail

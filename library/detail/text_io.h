@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-namespace detail {
+namespace confsearch::detail {
 
 using Pos = std::streamoff;
 
@@ -62,4 +62,4 @@ bool write_whole_file(const std::string& file, Write write) {
     return static_cast<bool>(out);
 }
 
-}  // namespace detail
+}  // namespace confsearch::detail

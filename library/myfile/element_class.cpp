@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+using namespace confsearch;
+
 namespace {
 
 // The one-letter element symbols, in the order of their classes 1..14.

@@ -6,7 +6,9 @@
 
 #include "detail/text_io.h"
 
-using detail::is_wrap;
+using namespace confsearch;
+
+using confsearch::detail::is_wrap;
 
 namespace {
 

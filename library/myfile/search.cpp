@@ -7,9 +7,11 @@
 #include "detail/memory_buffer.h"
 #include "detail/text_io.h"
 
-using detail::is_wrap;
-using detail::MemoryBuffer;
-using detail::Pos;
+using namespace confsearch;
+
+using confsearch::detail::is_wrap;
+using confsearch::detail::MemoryBuffer;
+using confsearch::detail::Pos;
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "ConformerSupport.h"
 #include "TestSupport.h"
 
+
 namespace support {
 
 // The final geometry of a Gaussian output of `atoms` atoms; a failed read fails the test.
@@ -45,7 +46,7 @@ template <typename Action>
 std::string refusal(Action action) {
     try {
         action();
-    } catch (const PerceptionError& error) {
+    } catch (const confsearch::PerceptionError& error) {
         return error.what();
     }
     ADD_FAILURE() << "nothing was refused";

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace confsearch;
+
 namespace {
 
 // What a chemist counts in a molecule: atoms, bonds, ring bonds and rings.

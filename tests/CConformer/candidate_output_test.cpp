@@ -12,6 +12,8 @@
 #include "CConformer.h"
 #include "GeneratorSupport.h"
 
+using namespace confsearch;
+
 namespace {
 
 using support::TempDir;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using namespace confsearch;
+
 TEST(ConformerSetup, FreedomFileAndSummaryOfButan2ol) {
     const CConformerSetup setup(support::butan_2_ol());
     support::TempDir dir;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace confsearch;
+
 namespace {
 
 struct Placed {

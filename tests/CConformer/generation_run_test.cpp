@@ -11,6 +11,8 @@
 #include "ConformerSupport.h"
 #include "GeneratorSupport.h"
 
+using namespace confsearch;
+
 namespace {
 
 using support::CollectedCandidate;

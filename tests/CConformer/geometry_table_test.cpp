@@ -11,6 +11,8 @@
 #include <string>
 #include <utility>
 
+using namespace confsearch;
+
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 
@@ -110,7 +112,7 @@ TEST(OutputGeometryReader, RowsAreReadAsStreamExtractionReadsThem) {
     for (const Case& c : cases) {
         CVECTOR position;
         const GeometryTableStatus status = read_one_row(c.row, position);
-        EXPECT_EQ(status.outcome == GeometryTableStatus::read, c.read) << c.row;
+        EXPECT_EQ(status.outcome == GeometryTableStatus::none, c.read) << c.row;
         if (c.read) {
             EXPECT_EQ(position.x, c.position.x) << c.row;
             EXPECT_EQ(position.y, c.position.y) << c.row;
@@ -124,7 +126,7 @@ TEST(OutputGeometryReader, RowsAreReadAsStreamExtractionReadsThem) {
     CVECTOR position;
     ASSERT_EQ(read_one_row("  1  8  0  1234567890123456789.5  0.1  -0.000000000000000001", position)
                   .outcome,
-              GeometryTableStatus::read);
+              GeometryTableStatus::none);
     EXPECT_EQ(position.x, std::strtod("1234567890123456789.5", nullptr));
     EXPECT_EQ(position.z, -1e-18);
 }
@@ -143,7 +145,7 @@ TEST(OutputGeometryReader, PlainDecimalsAreCorrectlyRounded) {
             (random() % 2 ? "-" : "") + std::to_string(whole) + "." + digits.substr(0, decimals);
         CVECTOR position;
         ASSERT_EQ(read_one_row("  1  6  0  " + text + "  0.0  0.0", position).outcome,
-                  GeometryTableStatus::read)
+                  GeometryTableStatus::none)
             << text;
         ASSERT_EQ(position.x, std::strtod(text.c_str(), nullptr)) << text;
     }
@@ -164,8 +166,8 @@ TEST(OutputGeometryReader, TableOfAnotherSizeIsRefusedWithItsSize) {
         int rows;
     };
     const Case cases[] = {
-        {head + rows + rule, 3, GeometryTableStatus::read, 0},
-        {head + rows, 3, GeometryTableStatus::read, 0},
+        {head + rows + rule, 3, GeometryTableStatus::none, 0},
+        {head + rows, 3, GeometryTableStatus::none, 0},
         {head + rows + rule, 2, GeometryTableStatus::other_size, 3},
         {head + rows + rule, 1, GeometryTableStatus::other_size, 3},
         {head + rows + rule, 4, GeometryTableStatus::other_size, 3},

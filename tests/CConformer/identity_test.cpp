@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+using namespace confsearch;
+
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 

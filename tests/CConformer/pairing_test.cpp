@@ -7,7 +7,9 @@
 #include <random>
 #include <vector>
 
-#include "detail/pairing.h"
+#include "pairing.h"
+
+using namespace confsearch;
 
 namespace {
 

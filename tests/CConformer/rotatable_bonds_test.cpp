@@ -12,6 +12,8 @@
 #include <tuple>
 #include <vector>
 
+using namespace confsearch;
+
 namespace {
 
 // A rotatable bond as a chemist names it: its two atoms, lower number first, and steps.

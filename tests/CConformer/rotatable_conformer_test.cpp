@@ -10,6 +10,8 @@
 #include "ConformerSupport.h"
 #include "GeneratorSupport.h"
 
+using namespace confsearch;
+
 namespace {
 
 using support::TempDir;
@@ -53,11 +55,11 @@ TEST(RotatableConformer, ZmatrixFilesAreReadOrRefusedForACause) {
         int atoms_or_contacts;
     };
     const Case cases[] = {
-        {block, ZmatrixFileStatus::read, 0},
-        {block + "----\n0\n", ZmatrixFileStatus::read, 0},
-        {block + "----\n-3\n1 5\n", ZmatrixFileStatus::read, 0},
-        {block + std::string(3000, '-') + "\n1\n1 5\n", ZmatrixFileStatus::read, 1},
-        {block + "----\n2\n1 5\n2\n5\n", ZmatrixFileStatus::read, 2},
+        {block, ZmatrixFileStatus::none, 0},
+        {block + "----\n0\n", ZmatrixFileStatus::none, 0},
+        {block + "----\n-3\n1 5\n", ZmatrixFileStatus::none, 0},
+        {block + std::string(3000, '-') + "\n1\n1 5\n", ZmatrixFileStatus::none, 1},
+        {block + "----\n2\n1 5\n2\n5\n", ZmatrixFileStatus::none, 2},
         {"4\n4\n3 4\n2 3 4\n1 2 3 4\n", ZmatrixFileStatus::other_size, 4},
         {"four atoms\n", ZmatrixFileStatus::other_size, 0},
         {"5\n4\n3 4\n2 3\n1 2 3 4\n5 1 2 3\n", ZmatrixFileStatus::links_refused, 5},
@@ -73,7 +75,7 @@ TEST(RotatableConformer, ZmatrixFilesAreReadOrRefusedForACause) {
         ASSERT_TRUE(c.read_xyz(dir.file("m.xyz")));
         const ZmatrixFileStatus status = c.read_Zmatrix_file(dir.file("m.zmat"));
         EXPECT_EQ(status.outcome, k.outcome) << k.text;
-        const bool read = k.outcome == ZmatrixFileStatus::read;
+        const bool read = k.outcome == ZmatrixFileStatus::none;
         EXPECT_EQ(read ? c.get_contact_count() : status.atoms, k.atoms_or_contacts) << k.text;
         const bool renumbered = read || k.outcome == ZmatrixFileStatus::contacts_unreadable;
         EXPECT_EQ(c.get_element(1).get_symbol(), renumbered ? "C" : "O") << k.text;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using namespace confsearch;
+
 namespace {
 
 const char* const FIXTURES[] = {"water",        "ethanol",          "butane",

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <string>
 
+
 namespace {
 
 void expect_no_element(const CELEMENT& e) {

@@ -7,6 +7,8 @@
 
 #include "TestSupport.h"
 
+using namespace confsearch;
+
 namespace {
 
 void expect_point(const CVECTOR& actual, const CVECTOR& expected, double tol = 1e-9) {

@@ -10,6 +10,8 @@
 #include "CConformer.h"
 #include "TestSupport.h"
 
+using namespace confsearch;
+
 namespace {
 
 void expect_point(const CVECTOR& actual, const CVECTOR& expected, double tol = 1e-9) {

@@ -6,6 +6,8 @@
 
 #include "TestSupport.h"
 
+using namespace confsearch;
+
 namespace {
 
 // One row as a connectivity file gives it: its atom number and its references, also

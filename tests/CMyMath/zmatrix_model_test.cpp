@@ -7,6 +7,8 @@
 
 #include "TestSupport.h"
 
+using namespace confsearch;
+
 namespace {
 
 // Atoms 3, 1, 2, 5, 4 of the molecule 3-1-2 with atoms 5 and 4 on atom 2, as rows 1 to 5.

@@ -8,6 +8,8 @@
 #include "COutFile.h"
 #include "TestSupport.h"
 
+using namespace confsearch;
+
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 

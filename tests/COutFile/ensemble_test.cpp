@@ -11,6 +11,8 @@
 #include "RankingSupport.h"
 #include "TestSupport.h"
 
+using namespace confsearch;
+
 namespace {
 
 using support::Atom;

@@ -7,6 +7,8 @@
 #include "COutFile.h"
 #include "TestSupport.h"
 
+using namespace confsearch;
+
 namespace {
 
 const int ETHANOL_ATOMS = 9;

@@ -11,6 +11,8 @@
 #include "RankingSupport.h"
 #include "TestSupport.h"
 
+using namespace confsearch;
+
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 

@@ -2,6 +2,8 @@
 
 #include "myfile.h"
 
+using namespace confsearch;
+
 TEST(ElementClasses, OneLetterSymbolsMapBothWays) {
     EXPECT_EQ(index('V'), 13);
     EXPECT_EQ(name(13), 'V');

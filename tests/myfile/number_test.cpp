@@ -10,6 +10,8 @@
 #include "TestSupport.h"
 #include "myfile.h"
 
+using namespace confsearch;
+
 TEST(NumberReading, NumbersBrokenByWrapsReadWhole) {
     struct Case {
         const char* text;

@@ -10,6 +10,8 @@
 #include "TestSupport.h"
 #include "myfile.h"
 
+using namespace confsearch;
+
 namespace {
 
 std::streamoff position(std::ifstream& in) { return in.tellg(); }

@@ -2,6 +2,8 @@
 
 #include <fstream>
 
+using namespace confsearch;
+
 namespace support {
 
 CBasicConformer from_xyz(const std::string& text, int atoms) {

@@ -6,6 +6,8 @@
 
 #include "COutFile.h"
 
+using namespace confsearch;
+
 namespace support {
 
 namespace {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+
 namespace support {
 
 // One atom of a geometry table: atomic number and position in angstrom.

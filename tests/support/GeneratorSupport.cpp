@@ -3,6 +3,8 @@
 #include <cmath>
 #include <sstream>
 
+using namespace confsearch;
+
 namespace support {
 
 std::string xyz_text(const TreeMolecule& m) {

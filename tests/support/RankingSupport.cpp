@@ -2,6 +2,8 @@
 
 #include "ConformerSupport.h"
 
+using namespace confsearch;
+
 namespace support {
 
 COutSort result(const std::string& name, double energy, double dipole,

@@ -7,6 +7,7 @@
 #include "COutFile.h"
 #include "TestSupport.h"
 
+
 namespace support {
 
 const int ETHANOL_ATOMS = 9;

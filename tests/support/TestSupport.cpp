@@ -14,6 +14,7 @@
 #include <sstream>
 #include <stdexcept>
 
+
 namespace support {
 
 namespace fs = std::filesystem;

@@ -10,6 +10,7 @@
 
 #include "GaussianFixtures.h"
 
+
 namespace support {
 
 // A fresh directory under the system temporary folder, removed with everything in it

@@ -17,6 +17,7 @@
 
 #include "TestSupport.h"
 
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+
 namespace {
 
 namespace fs = std::filesystem;

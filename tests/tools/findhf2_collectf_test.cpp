@@ -7,6 +7,8 @@
 #include "COutFile.h"
 #include "TestSupport.h"
 
+using namespace confsearch;
+
 namespace {
 
 using support::Atom;

@@ -8,6 +8,8 @@
 #include "RankingSupport.h"
 #include "TestSupport.h"
 
+using namespace confsearch;
+
 namespace {
 
 using support::Atom;

@@ -11,6 +11,8 @@
 #include "GeneratorSupport.h"
 #include "TestSupport.h"
 
+using namespace confsearch;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -258,7 +260,7 @@ void expect_bonds_kept(const TempDir& dir, const fs::path& xyz, const std::strin
     const CBasicConformer molecule = read_molecule(xyz);
     CRotatableConformer rows(molecule.get_size());
     ASSERT_TRUE(rows.read_xyz(xyz.string()));
-    ASSERT_EQ(rows.read_Zmatrix_file(dir.file(stem + ".zmat")).outcome, ZmatrixFileStatus::read);
+    ASSERT_EQ(rows.read_Zmatrix_file(dir.file(stem + ".zmat")).outcome, ZmatrixFileStatus::none);
     const std::vector<support::CollectedCandidate> records =
         support::read_collection(dir.read("xyz_collection"), molecule.get_size());
     ASSERT_EQ(records.size(), candidates) << stem;

@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 
+
 namespace {
 
 using support::RunResult;

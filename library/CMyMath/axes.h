@@ -3,7 +3,7 @@
 
 #include "CMyMath/vector.h"
 
-namespace detail {
+namespace confsearch {
 
 inline const CVECTOR ORIGIN(0, 0, 0);
 inline const CVECTOR X_AXIS(1, 0, 0);
@@ -11,4 +11,4 @@ inline const CVECTOR Y_AXIS(0, 1, 0);
 inline const CVECTOR Z_AXIS(0, 0, 1);
 inline const double FULL_TURN = 2 * PI;
 
-}  // namespace detail
+}  // namespace confsearch

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace detail {
+namespace confsearch {
 
 inline std::string atom_name(int atom, const std::string& symbol) {
     return "atom " + std::to_string(atom) + " (" + (symbol.empty() ? "?" : symbol) + ")";
@@ -91,4 +91,4 @@ inline std::string steps_message(int steps, int most) {
     return "steps must lie in 1.." + std::to_string(most) + ", not " + std::to_string(steps);
 }
 
-}  // namespace detail
+}  // namespace confsearch

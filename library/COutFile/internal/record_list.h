@@ -15,7 +15,7 @@
 
 #include "detail/text_io.h"
 
-namespace detail {
+namespace confsearch::detail {
 
 // The storage of a list of count records: entries 0..count, or none for an empty list.
 // A negative count is thrown before anything changes.
@@ -293,4 +293,4 @@ bool read_energy_list(const std::string& file, std::vector<Record>& entries, int
     return true;
 }
 
-}  // namespace detail
+}  // namespace confsearch::detail

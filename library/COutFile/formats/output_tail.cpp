@@ -1,4 +1,4 @@
-#include "detail/output_tail.h"
+#include "COutFile/formats/output_tail.h"
 
 #include <algorithm>
 #include <array>
@@ -16,7 +16,10 @@ const std::size_t TAIL_BYTES = 16 * 1024;
 
 }  // namespace
 
-namespace detail {
+namespace confsearch {
+
+using detail::MemoryBuffer;
+using detail::Pos;
 
 bool read_from_end(std::ifstream& in,
                    const std::function<bool(std::istream&, bool whole_file)>& read) {
@@ -41,4 +44,4 @@ bool read_from_end(std::ifstream& in,
     return read(in, true);
 }
 
-}  // namespace detail
+}  // namespace confsearch

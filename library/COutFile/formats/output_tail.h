@@ -1,4 +1,4 @@
-// Reading the results at the end of a Gaussian output file: the tail of the file read in
+// Reading the results at the end of an output file: the tail of the file read in
 // one piece and searched in place, with the whole file as the fallback.
 #pragma once
 
@@ -6,7 +6,7 @@
 #include <functional>
 #include <istream>
 
-namespace detail {
+namespace confsearch {
 
 // Runs read(stream, whole_file) on a stream over the last few kilobytes of an open file;
 // when that fails and the tail is not the whole file, runs it again on the file itself.
@@ -15,4 +15,4 @@ namespace detail {
 bool read_from_end(std::ifstream& in,
                    const std::function<bool(std::istream&, bool whole_file)>& read);
 
-}  // namespace detail
+}  // namespace confsearch

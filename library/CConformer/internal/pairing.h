@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace detail {
+namespace confsearch::detail {
 
 // cost[p * n + q] is the cost of pairing member p of the first set with member q of the
 // second (0-based, n * n entries). Returns the partner q of every p, so that the sum of
@@ -13,4 +13,4 @@ namespace detail {
 // ones exactly by the Hungarian method in O(n^3).
 std::vector<int> least_cost_pairing(const std::vector<double>& cost, int n);
 
-}  // namespace detail
+}  // namespace confsearch::detail
