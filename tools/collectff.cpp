@@ -23,7 +23,7 @@ const cli::Help HELP = {
     "sort_collection. A record is a head word, its text and a line holding \"@\". Takes no\n"
     "argument.\n"
     "\n"
-    "  --help  print this help\n"};
+    "  -h, --help  print this help\n"};
 
 // Messages on standard output, exact texts: the first has a blank before its colon.
 const char* const CANNOT_OPEN_LIST = "cannot open file : ";

@@ -43,7 +43,7 @@ const cli::Help HELP = {
     "  --energy KIND        rank by HF (the default), another archive entry (MP2, ...), G or H\n"
     "  --input-orientation  read a job run with nosym from its Input orientation table\n"
     "  --symmetry           match the symmetric terminal groups found in the bonds\n"
-    "  --help               print this help\n"};
+    "  -h, --help           print this help\n"};
 const cli::Option ENERGY{"--energy", "KIND"};
 const cli::Option INPUT_ORIENTATION_OPTION{"--input-orientation", ""};
 const std::vector<cli::Option> OPTIONS = {sorting::TEMPERATURE, sorting::NO_ENSEMBLE, ENERGY,

@@ -35,7 +35,7 @@ const cli::Help HELP = {
     "  --temperature K  temperature of the populations in ensemble.txt (298.15)\n"
     "  --no-ensemble    no ensemble.txt and unique_conformers.xyz\n"
     "  --symmetry       match the symmetric terminal groups found in the bonds\n"
-    "  --help           print this help\n"};
+    "  -h, --help       print this help\n"};
 const std::vector<cli::Option> OPTIONS = {sorting::TEMPERATURE, sorting::NO_ENSEMBLE,
                                           sorting::SYMMETRY};
 // The energy of a collection record, from its "HF=" line.

@@ -47,9 +47,9 @@ const cli::Help HELP = {
     "into the working directory first; with three files the Z-matrix and freedom files\n"
     "are run as written.\n"
     "\n"
-    "  --steps N  every rotatable bond in N steps, 1..9 (one xyz file only)\n"
-    "  --dry-run  write and check the two files, generate nothing (one xyz file only)\n"
-    "  --help     print this help\n"};
+    "  --steps N   every rotatable bond in N steps, 1..9 (one xyz file only)\n"
+    "  --dry-run   write and check the two files, generate nothing (one xyz file only)\n"
+    "  -h, --help  print this help\n"};
 
 // Options of the one-file form: every rotatable bond gets N steps; the two files are
 // written and checked, and nothing is generated.

@@ -26,7 +26,7 @@ const cli::Help HELP = {
     "geometry on standard output; for a file without all of them, a tab and \"Error!\"\n"
     "there and on standard error the first item it lacks. Writes no file.\n"
     "\n"
-    "  --help  print this help\n"};
+    "  -h, --help  print this help\n"};
 
 int run(int argc, char* argv[]) {
     if (argc < 3) {
