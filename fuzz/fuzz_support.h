@@ -21,7 +21,6 @@
 
 #include "CConformer.h"
 
-
 namespace fuzz {
 
 // A stream buffer that takes every character and keeps none: many readers print their

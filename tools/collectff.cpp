@@ -52,8 +52,7 @@ void check_arguments(int argc, char* argv[]) {
                                    cli::HELP.name + ")",
                                cli::EXIT_REFUSED, USAGE};
     if (argc > 1)
-        cli::warn(PROGRAM,
-                  "the arguments are ignored: the record files are named in " + LIST_FILE);
+        cli::warn(PROGRAM, "the arguments are ignored: the record files are named in " + LIST_FILE);
 }
 
 int run(int argc, char* argv[]) {

@@ -135,12 +135,11 @@ int run(int all_argc, char* all_argv[]) {
     }
     // Every record has the atom count of the list and the reference atom lies within it,
     // so the comparison cannot throw.
-    sorting::sort_and_group(PROGRAM, results,
-                            {ENERGY_TOLERANCE, DIPOLE_TOLERANCE, GEOMETRY_TOLERANCE},
-                            reference_atom, equivalence, options.has(sorting::SYMMETRY),
-                            [&](const sorting::SymmetryGroups& groups) {
-                                warn_about_reference_in_group(atoms, reference_atom, groups);
-                            });
+    sorting::sort_and_group(
+        PROGRAM, results, {ENERGY_TOLERANCE, DIPOLE_TOLERANCE, GEOMETRY_TOLERANCE}, reference_atom,
+        equivalence, options.has(sorting::SYMMETRY), [&](const sorting::SymmetryGroups& groups) {
+            warn_about_reference_in_group(atoms, reference_atom, groups);
+        });
     sorting::write_result_files(ensemble, results, ENERGY_NAME);
     return cli::EXIT_DONE;
 }

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "CConformer.h"
+#include "CConformer/perception_messages.h"
 #include "cli.h"
 #include "myfile.h"
 
@@ -56,6 +57,9 @@ const cli::Help HELP = {
 const cli::Option STEPS{"--steps", "N"};
 const cli::Option DRY_RUN{"--dry-run", ""};
 
+// After a refusal of the set-up, before either derived file is written.
+const char* const NOTHING_WRITTEN = "; nothing was written";
+
 // The files written by the one-file form, the geometry file's stem with these endings.
 const char* const ZMATRIX_ENDING = ".zmat";
 const char* const FREEDOM_ENDING = ".freedom";
@@ -83,38 +87,6 @@ std::string fixed3(double value) {
     return text;
 }
 
-// A word of a file as a message shows it: at most 20 characters, a byte that is not
-// printable text as "?" (a binary file must not write control codes to the terminal).
-std::string shown(const std::string& word) {
-    const std::size_t most = 20;
-    std::string text;
-    for (std::size_t i = 0; i < word.size() && i < most; ++i) {
-        const unsigned char c = static_cast<unsigned char>(word[i]);
-        text += c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
-    }
-    if (word.size() > most) text += "...";
-    return text;
-}
-
-// The atom count on the first line of an xyz file ("22" or "22  leucine"), read as the
-// geometry reader reads it.
-int atom_count(const std::string& file) {
-    if (!readable_file(file)) throw failed("cannot read file: " + file);
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    std::istringstream words(line);
-    int atoms = 0;
-    if (!(words >> atoms) || atoms < 1 || atoms > MAX_CONFORMER_SIZE) {
-        std::istringstream again(line);
-        std::string first;
-        again >> first;
-        throw failed(file + ": the atom count on the first line must lie in 1.." +
-                     std::to_string(MAX_CONFORMER_SIZE) + ", not \"" + shown(first) + "\"");
-    }
-    return atoms;
-}
-
 void warn_about_elements(const CBasicConformer& conformer, const std::string& file) {
     for (int i = 1; i <= conformer.get_size(); ++i)
         if (conformer.get_element(i).get_number() == 0)
@@ -123,39 +95,21 @@ void warn_about_elements(const CBasicConformer& conformer, const std::string& fi
                                    "carry none, and its bonding radius is 0");
 }
 
-// Whether the line after the last of `atoms` atom lines of an xyz file is one more: a
-// word and three numbers, "H  0.000000  0.000000  1.090000".
-bool atom_line_follows(const std::string& file, int atoms) {
-    std::ifstream in(file);
-    std::string line;
-    for (int skipped = 0; skipped < atoms + 2; ++skipped)
-        if (!std::getline(in, line)) return false;
-    if (!std::getline(in, line)) return false;
-    std::istringstream words(line);
-    std::string symbol;
-    double x = 0.0;
-    double y = 0.0;
-    double z = 0.0;
-    return static_cast<bool>(words >> symbol >> x >> y >> z);
-}
-
-// The geometry of an xyz file whose count line is the conformer's size. A count too
-// small for the atom lines that follow would make the molecule of its first atoms only.
+// The geometry of an xyz file; refused with the file and the fault.
 void read_geometry(CBasicConformer& conformer, const std::string& file) {
-    const std::string atoms = std::to_string(conformer.get_size());
-    if (!conformer.read_xyz(file))
-        throw failed(file + ": not a geometry of " + atoms +
-                     " atoms: an atom line is missing or holds a field that is not a number");
-    if (atom_line_follows(file, conformer.get_size()))
-        throw failed(file + ": more than the " + atoms +
-                     " atoms of its first line: an atom line follows atom " + atoms);
+    const ReadError error = read_xyz_file(file, conformer);
+    if (error.ok()) return;
+    if (!readable_file(file)) throw failed("cannot read file: " + file);
+    throw failed(file + ": " + error.what);
 }
 
-// The geometry and the Z-matrix file, as the generator reads them; a refusal names the
-// file and the cause.
-void read_structure(CRotatableConformer& conformer, const Request& request) {
+// The geometry read and the Z-matrix file, as the generator reads them; a refusal names
+// the file and the cause.
+void read_structure(CRotatableConformer& conformer, const Request& request,
+                    const CBasicConformer& geometry) {
     const int atoms = conformer.get_size();
-    read_geometry(conformer, request.geometry);
+    for (int i = 1; i <= atoms; ++i)
+        conformer.set_exyz(i, geometry.get_element(i), geometry.get_vector(i));
 
     const std::string& file = request.zmatrix;
     ZmatrixFileStatus status;
@@ -330,21 +284,16 @@ void write_derived(const std::string& file, Write write) {
 // freedom files written into the working directory under the geometry's stem, their
 // names and the rotatable bonds on standard output. Nothing is written when the molecule
 // is refused or has no rotatable bond or more than the generator turns.
-void set_up(Request& request) {
+void set_up(Request& request, const CBasicConformer& molecule) {
     const std::string& file = request.geometry;
-    CBasicConformer molecule(atom_count(file));
-    read_geometry(molecule, file);
     CConformerSetup setup = perceive(molecule, file);
     if (request.steps != 0) setup.set_steps(request.steps);
-    const std::vector<RotatableBond>& bonds = setup.get_rotatable_bonds();
-    if (bonds.empty())
-        throw failed(file +
-                     ": no rotatable bond found: the generator has nothing to turn; nothing was "
-                     "written");
-    if (bonds.size() > static_cast<std::size_t>(MAX_FREEDOM_NUMBER))
-        throw failed(file + ": " + std::to_string(bonds.size()) +
-                     " rotatable bonds found; the generator turns at most " +
-                     std::to_string(MAX_FREEDOM_NUMBER) + "; nothing was written");
+    const std::vector<CRotatableBond>& bonds = setup.get_rotatable_bonds();
+    const int found = static_cast<int>(bonds.size());
+    if (found == 0) throw failed(file + ": " + no_rotatable_bond_message() + NOTHING_WRITTEN);
+    if (found > MAX_FREEDOM_NUMBER)
+        throw failed(file + ": " + too_many_rotatable_message(found, MAX_FREEDOM_NUMBER) +
+                     NOTHING_WRITTEN);
 
     const std::string stem = std::filesystem::path(file).stem().string();
     request.zmatrix = stem + ZMATRIX_ENDING;
@@ -359,7 +308,7 @@ void set_up(Request& request) {
     write_derived(request.freedom, [&](const std::string& f) { setup.write_freedom_file(f); });
 
     Combinations combinations = 1;
-    for (const RotatableBond& bond : bonds) combinations *= static_cast<Combinations>(bond.steps);
+    for (const CRotatableBond& bond : bonds) combinations *= static_cast<Combinations>(bond.steps);
     std::cout << "Z-matrix file: " << request.zmatrix << '\n'
               << "freedom file: " << request.freedom << ", " << bonds.size() << " rotatable bonds, "
               << combinations << " combinations\n";
@@ -427,11 +376,13 @@ int run(int argc, char* argv[]) {
         return cli::EXIT_REFUSED;
     }
     Request request = read_request(options, args);
-    if (request.one_file) set_up(request);
-    const int atoms = atom_count(request.geometry);
+    CBasicConformer geometry;
+    read_geometry(geometry, request.geometry);
+    if (request.one_file) set_up(request, geometry);
+    const int atoms = geometry.get_size();
 
     CRotatableConformer probe(atoms);
-    read_structure(probe, request);
+    read_structure(probe, request, geometry);
     check_freedom_file(probe, request);
     warn_about_elements(probe, request.geometry);
     if (request.dry_run) return cli::EXIT_DONE;
@@ -447,7 +398,7 @@ int run(int argc, char* argv[]) {
             throw failed("cannot create the run log " + LOGFILE_NAME);
         }
     }();
-    read_structure(generator, request);
+    read_structure(generator, request, geometry);
     if (!generator.read_freedom(request.freedom))
         throw failed(request.freedom + ": refused when read a second time (changed meanwhile?)");
     if (request.folder_given) generator.set_path(request.folder);

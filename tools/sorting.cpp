@@ -24,7 +24,7 @@ EnsembleChoice ensemble_choice(const char* program, const cli::Options& options)
     choice.temperature = kelvin;
     if (!choice.wanted)
         cli::warn(program, TEMPERATURE.name + " has no effect with " + NO_ENSEMBLE.name +
-                          ": no populations are written");
+                               ": no populations are written");
     return choice;
 }
 
@@ -58,8 +58,8 @@ SymmetryGroups symmetry_groups(const char* program, const CBasicConformer& molec
                   << std::endl;
     } catch (const PerceptionError& error) {
         // The ranking itself does not need the bonds: it goes on without the groups.
-        cli::warn(program,
-             SYMMETRY.name + " finds no interchangeable atoms in " + name + ": " + error.what());
+        cli::warn(program, SYMMETRY.name + " finds no interchangeable atoms in " + name + ": " +
+                               error.what());
     }
     if (given.size() > 1) {
         groups.matched.add(std::vector<int>(given.begin() + 1, given.end()));
@@ -72,14 +72,13 @@ SymmetryGroups symmetry_groups(const char* program, const CBasicConformer& molec
     return groups;
 }
 
-
 void warn_repeated_atoms(const char* program, const std::vector<int>& atoms) {
     std::set<int> seen;
     std::set<int> warned;
     for (std::size_t j = 1; j < atoms.size(); ++j) {
         if (seen.insert(atoms[j]).second || !warned.insert(atoms[j]).second) continue;
         cli::warn(program,
-             "interchangeable atom " + std::to_string(atoms[j]) + " is listed more than once");
+                  "interchangeable atom " + std::to_string(atoms[j]) + " is listed more than once");
     }
 }
 
@@ -87,8 +86,8 @@ void sort_and_group(const char* program, COutSortList& results, const Tolerances
                     int reference_atom, const std::vector<int>& given, bool symmetry,
                     const std::function<void(const SymmetryGroups&)>& check_groups) {
     if (!symmetry) {
-        results.QuickSort(tolerances.energy, tolerances.dipole, tolerances.geometry,
-                          reference_atom, equivalence(given));
+        results.QuickSort(tolerances.energy, tolerances.dipole, tolerances.geometry, reference_atom,
+                          equivalence(given));
         return;
     }
     // The groups come from the bonds of the lowest-energy result, the first after the

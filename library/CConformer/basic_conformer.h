@@ -6,6 +6,7 @@
 #include "CMyElement.h"
 #include "CMyMath.h"
 #include "COutFile/formats/gaussian_output.h"
+#include "myfile/read_error.h"
 
 #include <array>
 #include <iosfwd>
@@ -53,6 +54,19 @@ public:
 private:
     std::vector<std::vector<int>> groups;
 };
+
+}  // namespace confsearch
+
+class CBasicConformer;
+
+namespace confsearch {
+
+// Reads an xyz file of any atom count into conformer, reinstalled for that count: the
+// count on the first line (1..MAX_CONFORMER_SIZE), the title line, exactly that many atom
+// lines, then no further atom line. The error words the fault and names its line; a
+// file that cannot be read gives "cannot read file". On any error the conformer holds no
+// geometry.
+ReadError read_xyz_file(const std::string& file, CBasicConformer& conformer);
 
 }  // namespace confsearch
 
@@ -109,17 +123,19 @@ public:
     // only are compared, atom i with atom i. Throws the int size when the sizes differ
     // (or, under the superposition rule, are below 3) and a double on degenerate anchors.
     // This conformer is never changed.
-    bool identical_xyz(const CBasicConformer& other, double tol, int k, const int* equiv,
-                       confsearch::IdentityRule rule = confsearch::IdentityRule::superposition) const;
+    bool identical_xyz(
+        const CBasicConformer& other, double tol, int k, const int* equiv,
+        confsearch::IdentityRule rule = confsearch::IdentityRule::superposition) const;
     // The same test with the atoms of each group matched among themselves by the pairing of
     // least total squared deviation (distance after superposition, or difference of the
     // distances from atom k); a pairing that leaves an atom out of tolerance counts as
     // worse than any that does not, and the conformers are identical only when the
     // pairing found keeps every atom within it. Also throws the int size for a grouped
     // atom outside 1..size.
-    bool identical_xyz(const CBasicConformer& other, double tol, int k,
-                       const confsearch::InterchangeableGroups& groups,
-                       confsearch::IdentityRule rule = confsearch::IdentityRule::superposition) const;
+    bool identical_xyz(
+        const CBasicConformer& other, double tol, int k,
+        const confsearch::InterchangeableGroups& groups,
+        confsearch::IdentityRule rule = confsearch::IdentityRule::superposition) const;
     // The same test on the atoms that map (map[0] = count, map[i] = atom of other that
     // corresponds to atom i, or <= 0) pairs; k and equiv are atoms of other.
     bool match(const CBasicConformer& other, const int* map, double tol, int k, const int* equiv,

@@ -1,7 +1,10 @@
 #include "CConformer/basic_conformer.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <sstream>
 
 #include "detail/text_io.h"
 
@@ -123,4 +126,82 @@ bool CBasicConformer::read_xyz_inout(std::istream& in) {
     // A job run without symmetry prints only "Input orientation:" tables, and then there
     // is no geometry to take.
     return read_geometry_table(in, STANDARD_ORIENTATION).ok();
+}
+
+namespace {
+
+// A word of a file as a message shows it: at most 20 characters, a byte that is not
+// printable text as "?" (a binary file must not write control codes to the terminal).
+std::string shown(const std::string& word) {
+    const std::size_t most = 20;
+    std::string text;
+    for (std::size_t i = 0; i < word.size() && i < most; ++i) {
+        const unsigned char c = static_cast<unsigned char>(word[i]);
+        text += c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
+    }
+    if (word.size() > most) text += "...";
+    return text;
+}
+
+// Whether a line is one more atom: a word and three numbers, "H  0.0  0.0  1.09".
+bool is_atom_line(const std::string& line) {
+    std::istringstream words(line);
+    std::string symbol;
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+    return static_cast<bool>(words >> symbol >> x >> y >> z);
+}
+
+}  // namespace
+
+ReadError confsearch::read_xyz_file(const std::string& file, CBasicConformer& conformer) {
+    std::ifstream in;
+    if (!detail::open_readable(in, file)) return {"cannot read file"};
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+
+    // "22" or "22  leucine" on the first line.
+    std::istringstream first_line(text.substr(0, text.find('\n')));
+    int atoms = 0;
+    if (!(first_line >> atoms) || atoms < 1 || atoms > MAX_CONFORMER_SIZE) {
+        std::istringstream again(text.substr(0, text.find('\n')));
+        std::string first;
+        again >> first;
+        return {"the atom count on the first line must lie in 1.." +
+                    std::to_string(MAX_CONFORMER_SIZE) + ", not \"" + shown(first) + "\"",
+                1};
+    }
+    conformer.reinstall(atoms);
+
+    // The atoms after the title line, read as read_xyz reads them.
+    const std::size_t title_end = text.find('\n', text.find('\n') + 1);
+    const std::size_t body = title_end == std::string::npos ? text.size() : title_end + 1;
+    std::istringstream atom_lines(text.substr(body));
+    for (int i = 1; i <= atoms; ++i) {
+        std::string symbol;
+        CVECTOR position;
+        if (!(atom_lines >> symbol >> position.x >> position.y >> position.z)) {
+            atom_lines.clear();
+            const auto at =
+                static_cast<std::size_t>(std::max<std::streamoff>(atom_lines.tellg(), 0));
+            conformer.reinstall(atoms);
+            return {"not a geometry of " + std::to_string(atoms) +
+                        " atoms: an atom line is missing or holds a field that is not a number",
+                    line_at(text, body + at)};
+        }
+        conformer.set_exyz(i, CELEMENT(symbol), position);
+    }
+
+    // A count too small for the atom lines that follow would make a molecule of the
+    // first atoms only.
+    std::istringstream lines(text);
+    std::string line;
+    for (int skipped = 0; skipped < atoms + 2; ++skipped) std::getline(lines, line);
+    if (std::getline(lines, line) && is_atom_line(line)) {
+        conformer.reinstall(atoms);
+        return {"more than the " + std::to_string(atoms) +
+                    " atoms of its first line: an atom line follows atom " + std::to_string(atoms),
+                atoms + 3};
+    }
+    return {};
 }

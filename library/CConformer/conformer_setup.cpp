@@ -33,7 +33,7 @@ void CConformerSetup::write_freedom_file(const std::string& file) const {
     const bool written = detail::write_whole_file(file, [&](std::ostream& out) {
         out << count << "\n\n";
         for (const auto& bond : rotatable)
-            out << bond.fixed << '-' << bond.moving << ' ' << bond.steps << '\n';
+            out << bond.atom_a << '-' << bond.atom_b << ' ' << bond.steps << '\n';
     });
     if (!written) throw PerceptionError(cannot_write_message(file));
 }
@@ -41,8 +41,8 @@ void CConformerSetup::write_freedom_file(const std::string& file) const {
 std::string CConformerSetup::summary() const {
     std::ostringstream text;
     for (const auto& bond : rotatable) {
-        text << atom_name(bond.fixed, tree.get_symbol(bond.fixed)) << " - "
-             << atom_name(bond.moving, tree.get_symbol(bond.moving)) << ", " << bond.steps
+        text << atom_name(bond.atom_a, tree.get_symbol(bond.atom_a)) << " - "
+             << atom_name(bond.atom_b, tree.get_symbol(bond.atom_b)) << ", " << bond.steps
              << " steps\n";
     }
     return text.str();

@@ -6,6 +6,7 @@
 #include "CConformer/basic_conformer.h"
 #include "CConformer/bond_perception.h"
 #include "CConformer/bonds.h"
+#include "CConformer/generator.h"
 
 #include <array>
 #include <string>
@@ -91,21 +92,14 @@ AtomShape atom_shape(const CBasicConformer& conformer, const CBondGraph& graph, 
 double multiple_bond_limit(int z1, int z2);
 bool is_multiple_bond(int z1, int z2, double length);
 
-// A bond the generator may turn: `moving` hangs on `fixed` in the tree, so a turn moves
-// the subtree of `moving`. Input atom numbers.
-struct RotatableBond {
-    int fixed = 0;
-    int moving = 0;
-    int steps = 0;
-};
-
 // The tree bonds outside rings that are single by their length, whose ends both have
 // two neighbours or more, neither end linear nor the centre of three equal terminal atoms
 // (CH3, CF3). Steps: 2 when both ends are trigonal (aryl-aryl, aryl-vinyl), 6 when one
-// is, 3 otherwise. In row order of the moving atom.
-std::vector<RotatableBond> choose_rotatable_bonds(const CBasicConformer& conformer,
-                                                  const CBondGraph& graph,
-                                                  const CZmatrixTree& tree);
+// is, 3 otherwise. In row order of the moving atom; atom_b, on the moving side, hangs on
+// atom_a in the tree, in the input geometry's numbers.
+std::vector<CRotatableBond> choose_rotatable_bonds(const CBasicConformer& conformer,
+                                                   const CBondGraph& graph,
+                                                   const CZmatrixTree& tree);
 
 // Everything the generator needs from one geometry, derived in one call.
 class CConformerSetup {
@@ -115,7 +109,7 @@ public:
 
     const CBondGraph& get_bonds() const { return bonds; }
     const CZmatrixTree& get_tree() const { return tree; }
-    const std::vector<RotatableBond>& get_rotatable_bonds() const { return rotatable; }
+    const std::vector<CRotatableBond>& get_rotatable_bonds() const { return rotatable; }
     // Every rotatable bond gets this many steps; throws PerceptionError outside 1..9.
     void set_steps(int steps);
 
@@ -130,7 +124,7 @@ public:
 private:
     CBondGraph bonds;
     CZmatrixTree tree;
-    std::vector<RotatableBond> rotatable;
+    std::vector<CRotatableBond> rotatable;
 };
 
 }  // namespace confsearch

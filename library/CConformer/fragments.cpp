@@ -3,8 +3,8 @@
 #include <initializer_list>
 #include <utility>
 
-#include "detail/atomic_numbers.h"
 #include "CMyMath/axes.h"
+#include "detail/atomic_numbers.h"
 
 using namespace confsearch;
 

@@ -15,8 +15,9 @@ const char* const NO_FREEDOM = "No information !";
 
 }  // namespace
 
-FreedomFileStatus confsearch::read_freedom_list(std::istream& in, const CRotatableConformer& conformer,
-                                    std::vector<CRotatableBond>& bonds) {
+FreedomFileStatus confsearch::read_freedom_list(std::istream& in,
+                                                const CRotatableConformer& conformer,
+                                                std::vector<CRotatableBond>& bonds) {
     FreedomFileStatus status;
     if (!(in >> status.count) || status.count < 1 || status.count > MAX_FREEDOM_NUMBER) {
         status.outcome = FreedomFileStatus::bad_count;

@@ -38,7 +38,8 @@ using Combinations = std::uint64_t;
 }  // namespace confsearch
 
 // One rotatable bond: atom_b, on the moving side, hangs on atom_a in the Z-matrix (current
-// numbers). It takes steps positions 2pi/steps apart; position 1 is the input geometry,
+// numbers in the generator; the input geometry's numbers where the automatic set-up
+// chooses the bonds). It takes steps positions 2pi/steps apart; position 1 is the input geometry,
 // and correction is the side correction in force, in sixths of a step (-3..3).
 class CRotatableBond {
 public:

@@ -107,10 +107,10 @@ AtomShape atom_shape(const CBasicConformer& conformer, const CBondGraph& graph, 
     }
 }
 
-std::vector<RotatableBond> choose_rotatable_bonds(const CBasicConformer& conformer,
-                                                  const CBondGraph& graph,
-                                                  const CZmatrixTree& tree) {
-    std::vector<RotatableBond> chosen;
+std::vector<CRotatableBond> choose_rotatable_bonds(const CBasicConformer& conformer,
+                                                   const CBondGraph& graph,
+                                                   const CZmatrixTree& tree) {
+    std::vector<CRotatableBond> chosen;
     for (int row = 2; row <= tree.get_size(); ++row) {
         const int moving = tree.get_atom(row);
         const int fixed = tree.get_parent(moving);
@@ -135,7 +135,7 @@ std::vector<RotatableBond> choose_rotatable_bonds(const CBasicConformer& conform
         if (steps == STEPS_TWO_TRIGONAL && (carries_equal_terminals(graph, fixed, moving, 2) ||
                                             carries_equal_terminals(graph, moving, fixed, 2)))
             continue;
-        chosen.push_back({fixed, moving, steps});
+        chosen.emplace_back(fixed, moving, steps, 1, 0);
     }
     return chosen;
 }

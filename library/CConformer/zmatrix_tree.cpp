@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <limits>
 
+#include "CConformer/perception_messages.h"
 #include "CMyMath/zmatrix.h"
 #include "detail/atomic_numbers.h"
-#include "CConformer/perception_messages.h"
 #include "detail/text_io.h"
 
 namespace confsearch {
@@ -86,8 +86,7 @@ void check_neighbour_counts(const CBasicConformer& conformer, const CBondGraph& 
     for (int i = 1; i <= graph.get_size(); ++i) {
         if (graph.get_degree(i) > MAX_NEIGHBOURS) {
             throw PerceptionError(too_many_neighbours_message(
-                atom_name(i, conformer.get_element(i).get_symbol()),
-                graph.get_neighbours(i)));
+                atom_name(i, conformer.get_element(i).get_symbol()), graph.get_neighbours(i)));
         }
     }
 }
@@ -111,8 +110,8 @@ void check_no_collinear_references(const CBasicConformer& conformer, const std::
             line = {bond, angle, dihedral};
         }
         if (!line.empty()) {
-            throw PerceptionError(collinear_message(
-                atom_name(atom, conformer.get_element(atom).get_symbol()), line));
+            throw PerceptionError(
+                collinear_message(atom_name(atom, conformer.get_element(atom).get_symbol()), line));
         }
     }
 }

@@ -23,9 +23,7 @@ bool CConfSort::get_info(const std::string& file) {
     name = file;
     const bool valid = read_from_end(in, [this](std::istream& text, bool whole_file) {
         EnergyDipole values;
-        if (read_energy_dipole(text, whole_file, values) !=
-            EnergyDipoleMissing::none)
-            return false;
+        if (read_energy_dipole(text, whole_file, values) != EnergyDipoleMissing::none) return false;
         energy = values.energy;
         dipole = values.dipole_length();
         return true;

@@ -71,7 +71,9 @@ public:
     const std::vector<confsearch::LeftOut>& left_out() const { return left_out_list; }
     // The files of the last read_filelist, ranked by "HF=", whose archive holds post-HF
     // energies, in list order.
-    const std::vector<confsearch::OtherEnergies>& other_energies() const { return other_energies_list; }
+    const std::vector<confsearch::OtherEnergies>& other_energies() const {
+        return other_energies_list;
+    }
     // False when the last read_filelist created "errorfile.txt" but could not write it
     // whole (a full disk): the names of the unreadable files are then lost.
     bool error_file_written() const { return error_file_complete; }

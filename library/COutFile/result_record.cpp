@@ -12,8 +12,8 @@
 
 #include "COutFile/formats/gaussian_output.h"
 #include "COutFile/formats/output_tail.h"
-#include "record_list.h"
 #include "myfile.h"
+#include "record_list.h"
 
 using namespace confsearch;
 
@@ -62,7 +62,8 @@ ResultReadStatus COutSort::read_info(const std::string& file, int atoms,
     dipole = read.dipole;
     conformer.reinstall(atoms);
     for (int i = 1; i <= atoms; ++i)
-        conformer.set_exyz(i, CELEMENT(read.atoms[i - 1].atomic_number), read.atoms[i - 1].position);
+        conformer.set_exyz(i, CELEMENT(read.atoms[i - 1].atomic_number),
+                           read.atoms[i - 1].position);
     return status;
 }
 

@@ -11,7 +11,6 @@
 #include "ConformerSupport.h"
 #include "TestSupport.h"
 
-
 namespace support {
 
 // The final geometry of a Gaussian output of `atoms` atoms; a failed read fails the test.

@@ -24,8 +24,8 @@ std::vector<Bond> rotatable_bonds(const CBasicConformer& molecule) {
     std::vector<Bond> bonds;
     for (const auto& bond : setup.get_rotatable_bonds()) {
         // The generator turns the moving atom's side: it must hang on the fixed atom.
-        EXPECT_EQ(setup.get_tree().get_parent(bond.moving), bond.fixed);
-        bonds.emplace_back(std::min(bond.fixed, bond.moving), std::max(bond.fixed, bond.moving),
+        EXPECT_EQ(setup.get_tree().get_parent(bond.atom_b), bond.atom_a);
+        bonds.emplace_back(std::min(bond.atom_a, bond.atom_b), std::max(bond.atom_a, bond.atom_b),
                            bond.steps);
     }
     std::sort(bonds.begin(), bonds.end());
@@ -51,12 +51,12 @@ void expect_turns_keep_bonds(const CBasicConformer& molecule, const std::string&
 
     for (const auto& bond : setup.get_rotatable_bonds()) {
         const CCLUSTER before = xyz;
-        const int b = tree.get_row(bond.moving);
-        ASSERT_TRUE(z.rotate(tree.get_row(bond.fixed), b, 2 * PI / bond.steps));
+        const int b = tree.get_row(bond.atom_b);
+        ASSERT_TRUE(z.rotate(tree.get_row(bond.atom_a), b, 2 * PI / bond.steps));
         ASSERT_TRUE(z.quick_translate(xyz, b));
         // An atom beyond the bond at r from its axis moves by the chord 2 r sin(step / 2).
-        const std::vector<int> side = tree.get_subtree(bond.moving);
-        const CVECTOR axis_a = before[tree.get_row(bond.fixed)];
+        const std::vector<int> side = tree.get_subtree(bond.atom_b);
+        const CVECTOR axis_a = before[tree.get_row(bond.atom_a)];
         const CVECTOR axis_b = before[b];
         for (int row = 1; row <= n; ++row) {
             const int atom = tree.get_atom(row);
@@ -108,10 +108,10 @@ TEST(RotatableBonds, ChemistsAnswersForRealOutputs) {
 TEST(RotatableBonds, EthanolTurnsItsHydroxylHydrogen) {
     const CConformerSetup setup(support::molecule("ethanol"));
     ASSERT_EQ(setup.get_rotatable_bonds().size(), 1u);
-    const RotatableBond& bond = setup.get_rotatable_bonds()[0];
-    EXPECT_EQ(bond.fixed, 2);
-    EXPECT_EQ(bond.moving, 3);
-    EXPECT_EQ(setup.get_tree().get_subtree(bond.moving), (std::vector<int>{3, 4}));
+    const CRotatableBond& bond = setup.get_rotatable_bonds()[0];
+    EXPECT_EQ(bond.atom_a, 2);
+    EXPECT_EQ(bond.atom_b, 3);
+    EXPECT_EQ(setup.get_tree().get_subtree(bond.atom_b), (std::vector<int>{3, 4}));
 }
 
 TEST(RotatableBonds, TurningMovesOnlyTheFarSideAndKeepsEveryBond) {

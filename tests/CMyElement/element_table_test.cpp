@@ -4,7 +4,6 @@
 #include <sstream>
 #include <string>
 
-
 namespace {
 
 void expect_no_element(const CELEMENT& e) {

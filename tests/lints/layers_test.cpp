@@ -125,7 +125,8 @@ TEST(Layers, CheckFindsUpwardSidewaysAndPrivateIncludes) {
     write("library/COutFile/formats/orca_output.cpp", "#include \"COutFile/result_list.h\"\n");
     write("library/COutFile/result_list.cpp",
           "#include \"COutFile/formats/orca_output.h\"\n#include \"CConformer.h\"\n");
-    write("tools/sort.cpp", "#include \"COutFile.h\"\n#include \"CConformer/internal/pairing.h\"\n");
+    write("tools/sort.cpp",
+          "#include \"COutFile.h\"\n#include \"CConformer/internal/pairing.h\"\n");
     write("library/stray.cpp", "\n");
 
     EXPECT_EQ(joined(layer_violations(root)),

@@ -10,7 +10,6 @@
 #include "CConformer.h"
 #include "TestSupport.h"
 
-
 namespace support {
 
 // A conformer of `atoms` atoms read from xyz text; a failed read fails the test.

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-
 namespace support {
 
 // One atom of a geometry table: atomic number and position in angstrom.

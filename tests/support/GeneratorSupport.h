@@ -10,7 +10,6 @@
 #include "CConformer.h"
 #include "TestSupport.h"
 
-
 namespace support {
 
 // One atom in the geometry file's order, and the atom (its number in that file, 0 for the

@@ -7,7 +7,6 @@
 #include "COutFile.h"
 #include "TestSupport.h"
 
-
 namespace support {
 
 const int ETHANOL_ATOMS = 9;

@@ -14,7 +14,6 @@
 #include <sstream>
 #include <stdexcept>
 
-
 namespace support {
 
 namespace fs = std::filesystem;

@@ -10,7 +10,6 @@
 
 #include "GaussianFixtures.h"
 
-
 namespace support {
 
 // A fresh directory under the system temporary folder, removed with everything in it

@@ -17,7 +17,6 @@
 
 #include "TestSupport.h"
 
-
 namespace {
 
 namespace fs = std::filesystem;

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <string>
 
-
 namespace {
 
 namespace fs = std::filesystem;

@@ -7,7 +7,6 @@
 
 #include "TestSupport.h"
 
-
 namespace {
 
 using support::RunResult;

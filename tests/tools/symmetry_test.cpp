@@ -10,7 +10,6 @@
 
 #include "TestSupport.h"
 
-
 namespace {
 
 namespace fs = std::filesystem;

@@ -139,7 +139,6 @@ bool is_rule(const std::string& text) {
            text.find_first_not_of("- \t\r", first) == std::string::npos;
 }
 
-
 // ---- The archive block -------------------------------------------------------------
 
 // Entries and key lengths beyond which the walk through the entries after "HF=" gives
@@ -350,7 +349,6 @@ std::vector<std::string> post_hf_energies(std::istream& in, Pos from) {
     return keys;
 }
 
-
 // ---- Thermochemistry ---------------------------------------------------------------
 
 // The sums stand in the frequency section, often tens of kilobytes before the end (the
@@ -437,7 +435,8 @@ ResultReadStatus read_gaussian_result(std::istream& in, int atoms, bool whole_fi
         }
     }
     result.dipole = values.dipole_length();
-    const Status geometry = read_geometry(in, atoms, whole_file, options.input_orientation, result.atoms);
+    const Status geometry =
+        read_geometry(in, atoms, whole_file, options.input_orientation, result.atoms);
     if (!geometry.ok()) return geometry;
     return status;
 }
@@ -511,7 +510,6 @@ std::string ResultReadStatus::reason(int atoms) const {
     }
     return "read";
 }
-
 
 // ---- The summary of a job ----------------------------------------------------------
 

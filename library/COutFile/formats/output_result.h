@@ -18,8 +18,8 @@ const char* program_name(OutputProgram program);
 
 struct OutputResult {
     OutputProgram program = OutputProgram::gaussian;
-    std::string version;  // as the file prints it: "5.0.3", "6.5.1"
-    double energy = 0.0;  // the final electronic energy, hartree
+    std::string version;             // as the file prints it: "5.0.3", "6.5.1"
+    double energy = 0.0;             // the final electronic energy, hartree
     std::array<double, 3> dipole{};  // the final dipole vector, atomic units
     // The final geometry in the file's atom order: element symbols and positions in
     // angstrom, one entry per atom (0-based here: a plain list, not a conformer).
