@@ -30,9 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     "a refused file left a result behind");
 
     std::ifstream in("job.log", std::ios::binary);
-    detail::EnergyDipole values;
+    EnergyDipole values;
     const bool whole_read =
-        detail::read_energy_dipole(in, true, values) == detail::EnergyDipoleMissing::none;
+        read_energy_dipole(in, true, values) == EnergyDipoleMissing::none;
     fuzz::check(read == whole_read && (!read || (plain.energy == values.energy &&
                                                  plain.dipole == values.dipole_length())),
                 "the tail and the whole file give different results");

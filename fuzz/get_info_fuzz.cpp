@@ -19,15 +19,15 @@ namespace {
 
 // The reading of the whole file at once: the energy and dipole, then the last table.
 ResultReadStatus read_whole(const std::string& file, int atoms, COutSort& result) {
-    using Missing = detail::EnergyDipoleMissing;
+    using Missing = EnergyDipoleMissing;
     std::ifstream in(file, std::ios::binary);
-    detail::EnergyDipole values;
-    switch (detail::read_energy_dipole(in, true, values)) {
+    EnergyDipole values;
+    switch (read_energy_dipole(in, true, values)) {
         case Missing::energy_entry: return {ResultReadStatus::no_energy_entry, {}};
         case Missing::energy_number: return {ResultReadStatus::no_energy_number, {}};
         case Missing::dipole_entry: return {ResultReadStatus::no_dipole_entry, {}};
         case Missing::dipole_vector: return {ResultReadStatus::no_dipole_vector, {}};
-        case Missing::nothing: break;
+        case Missing::none: break;
     }
     result.energy = values.energy;
     result.dipole = values.dipole_length();
