@@ -8,10 +8,16 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
 #include <iostream>
+#include <cmath>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,10 +39,10 @@ const cli::Help HELP = {
     "reference_atom [interchangeable_atom ...]",
     "Ranks the Gaussian output files named in list.txt (one name per line) by energy and\n"
     "groups the duplicate conformers: energies within energy_tolerance (hartree), dipoles\n"
-    "within dipole_tolerance, geometries superposed on the reference atom within\n"
-    "geometry_tolerance (angstrom); interchangeable atoms are matched as a set. Writes\n"
-    "errorfile.txt (the files that could not be read), all_list2.txt, unique_list2.txt,\n"
-    "ensemble.txt and unique_conformers.xyz into the working directory.\n"
+    "within dipole_tolerance (atomic units), geometries superposed on the reference atom\n"
+    "within geometry_tolerance (angstrom); interchangeable atoms are matched as a set.\n"
+    "Writes errorfile.txt (the files that could not be read), all_list2.txt,\n"
+    "unique_list2.txt, ensemble.txt and unique_conformers.xyz into the working directory.\n"
     "\n"
     "  --temperature K      temperature of the populations in ensemble.txt (298.15)\n"
     "  --no-ensemble        no ensemble.txt and unique_conformers.xyz\n"
@@ -49,12 +55,39 @@ const cli::Option INPUT_ORIENTATION_OPTION{"--input-orientation", ""};
 const std::vector<cli::Option> OPTIONS = {sorting::TEMPERATURE, sorting::NO_ENSEMBLE, ENERGY,
                                           INPUT_ORIENTATION_OPTION, sorting::SYMMETRY};
 const char* const MSG_CANNOT_OPEN_LIST = "Cannot open file: list.txt";
+const double DEBYE_PER_AU = 2.541746;  // debye in one atomic unit of dipole (e bohr)
 
 // Whether atof finds a number at the start of text: "abc" and "" it reads as 0.
 bool starts_with_number(const char* text) {
     char* end = nullptr;
     std::strtod(text, &end);
     return end != text;
+}
+
+// What atof leaves unread after the number at the start of text: "kcal" of "0.05kcal".
+std::string number_rest(const char* text) {
+    char* end = nullptr;
+    std::strtod(text, &end);
+    return end;
+}
+
+std::string shown_number(double value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+// A tolerance in the units the comparison takes it in: the energy also in kcal/mol, the
+// dipole also in debye.
+std::string in_units(int tolerance, double value) {
+    std::ostringstream text;
+    text << std::setprecision(3);
+    switch (tolerance) {
+        case 0: text << value << " hartree = " << value * KCAL_PER_HARTREE << " kcal/mol"; break;
+        case 1: text << value << " atomic units = " << value * DEBYE_PER_AU << " debye"; break;
+        default: text << value << " angstrom"; break;
+    }
+    return text.str();
 }
 
 // Why read_filelist gave up, beyond what "Cannot open file: list.txt" says (that message
@@ -84,6 +117,12 @@ void warn_about_arguments(int atoms, int reference_atom, const double (&toleranc
             cli::warn(PROGRAM, std::string("the ") + names[t] + " tolerance \"" +
                                    tolerance_texts[t] +
                                    "\" is not a number and reads as 0: only equal values match");
+        else if (!number_rest(tolerance_texts[t]).empty())
+            cli::warn(PROGRAM, std::string("the ") + names[t] + " tolerance \"" +
+                                   tolerance_texts[t] + "\" is read as " +
+                                   shown_number(tolerances[t]) + ", the rest (\"" +
+                                   number_rest(tolerance_texts[t]) +
+                                   "\") ignored: " + in_units(t, tolerances[t]));
         else if (tolerances[t] < 0)
             cli::warn(PROGRAM, std::string("the ") + names[t] +
                                    " tolerance is negative: no two results can be duplicates");
@@ -153,6 +192,40 @@ ResultReadOptions reading(const cli::Options& options) {
     return read;
 }
 
+// The output files named in the list file, the first word of each line.
+std::vector<std::string> listed_files() {
+    std::ifstream list(LIST_FILE);
+    std::vector<std::string> files;
+    for (std::string line; std::getline(list, line);) {
+        std::istringstream words(line);
+        std::string name;
+        if (words >> name) files.push_back(name);
+    }
+    return files;
+}
+
+// An energy key in the wrong case ("--energy g", "mp2") is found in no file and would
+// leave every file out. When no listed file has the key as given, but the key in capitals
+// names an energy (G, H) or an archive entry a file has, the run is refused with the
+// key meant, before anything is written.
+void refuse_miscased_energy(const EnergyKind& kind) {
+    if (kind.source != EnergyKind::archive_entry) return;
+    std::string capitals = kind.key;
+    for (char& c : capitals) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (capitals == kind.key) return;
+    const std::vector<std::string> files = listed_files();
+    if (std::any_of(files.begin(), files.end(),
+                    [&](const std::string& file) { return has_archive_entry(file, kind.key); }))
+        return;
+    const bool meant =
+        capitals == "G" || capitals == "H" ||
+        std::any_of(files.begin(), files.end(),
+                    [&](const std::string& file) { return has_archive_entry(file, capitals); });
+    if (meant)
+        throw cli::Failure{"no file in " + LIST_FILE + " has an energy \"" + kind.key +
+                           "\": did you mean " + capitals + "?"};
+}
+
 // Files ranked by "HF=" whose archive also holds a post-HF energy: the user may have
 // meant that one.
 void note_other_energies(const COutSortList& results) {
@@ -168,6 +241,26 @@ void note_other_energies(const COutSortList& results) {
                                     : ": rank by one of them with " + ENERGY.name + " " +
                                           ENERGY.value + ", e.g. " + ENERGY.name + " " + highest));
     }
+}
+
+// Free energies and enthalpies hold the thermal terms at the temperature of each file's
+// frequency job; the populations are taken at another one without a word otherwise.
+void warn_about_temperatures(const COutSortList& results, const EnergyKind& kind,
+                             double temperature) {
+    if (kind.source == EnergyKind::archive_entry) return;
+    std::map<double, std::vector<std::string>> other;
+    for (int i = 1; i <= results.get_count(); ++i) {
+        const std::optional<double>& kelvin = results[i].details.temperature;
+        if (kelvin && std::fabs(*kelvin - temperature) > 0.005)
+            other[*kelvin].push_back(results[i].name);
+    }
+    for (const auto& [kelvin, files] : other)
+        cli::warn(PROGRAM, "the " + kind.name() + " values of " + std::to_string(files.size()) +
+                               (files.size() == 1 ? " file (" : " files (") + files.front() +
+                               (files.size() > 1 ? ", ..." : "") + ") were computed at " +
+                               shown_number(kelvin) + " K, the populations are taken at " +
+                               shown_number(temperature) + " K (" + sorting::TEMPERATURE.name +
+                               "); the " + kind.name() + " values stay those of the files");
 }
 
 // A file named twice in "list.txt" is read and ranked twice.
@@ -199,6 +292,7 @@ int run(int all_argc, char* all_argv[]) {
     const std::vector<int> equivalence = sorting::interchangeable_atoms(argc, argv, 6, last_atom);
     warn_about_arguments(atoms, reference_atom, tolerances, tolerance_texts, equivalence);
 
+    refuse_miscased_energy(read.energy);
     COutSortList results(atoms);
     results.set_read_options(read);
     if (!results.read_filelist(LIST_FILE)) {
@@ -210,6 +304,7 @@ int run(int all_argc, char* all_argv[]) {
     for (const LeftOut& file : results.left_out())
         std::cerr << PROGRAM << ": " << file.name << ": " << file.reason << '\n';
     if (!options.has(ENERGY)) note_other_energies(results);
+    warn_about_temperatures(results, read.energy, ensemble.temperature);
     warn_about_repeated_files(results);
     try {
         sorting::sort_and_group(PROGRAM, results, {tolerances[0], tolerances[1], tolerances[2]},

@@ -31,6 +31,7 @@ void COutSort::clear() {
     dipole = 0.0;
     group = 0;
     conformer.reinstall(0);
+    details = OutputResult();
 }
 
 bool COutSort::get_info(const std::string& file, int atoms) { return read_info(file, atoms).ok(); }
@@ -60,6 +61,8 @@ ResultReadStatus COutSort::read_info(const std::string& file, int atoms,
     }
     energy = read.energy;
     dipole = read.dipole;
+    details.program = OutputProgram::gaussian;
+    if (read.temperature > 0) details.temperature = read.temperature;
     conformer.reinstall(atoms);
     for (int i = 1; i <= atoms; ++i)
         conformer.set_exyz(i, CELEMENT(read.atoms[i - 1].atomic_number),

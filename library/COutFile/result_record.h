@@ -4,6 +4,7 @@
 
 #include "CConformer/basic_conformer.h"
 #include "COutFile/formats/gaussian_output.h"
+#include "COutFile/formats/output_result.h"
 
 #include <array>
 #include <iosfwd>
@@ -21,6 +22,10 @@ public:
     // Mean squared distance from the reference atom per element class (calc_D).
     std::array<double, 15> D{};
     int class_count = 0;
+    // What else the output file said of its job: the program, the level of theory, the
+    // frequencies, the temperature of the thermochemistry. Its geometry stays empty (the
+    // conformer holds it); empty as a whole for a collection record.
+    confsearch::OutputResult details;
 
     COutSort();
 

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "COutFile/formats/output_tail.h"
 #include "myfile.h"
 
 namespace confsearch {
@@ -349,6 +350,14 @@ std::vector<std::string> post_hf_energies(std::istream& in, Pos from) {
     return keys;
 }
 
+bool has_archive_entry(const std::string& file, const std::string& key) {
+    std::ifstream in;
+    if (!detail::open_readable(in, file)) return false;
+    return read_from_end(in, [&](std::istream& text, bool whole_file) {
+        return find_archive_entry(text, key + "=", -1, std::ios_base::end, whole_file);
+    });
+}
+
 // ---- Thermochemistry ---------------------------------------------------------------
 
 // The sums stand in the frequency section, often tens of kilobytes before the end (the
@@ -433,6 +442,12 @@ ResultReadStatus read_gaussian_result(std::istream& in, int atoms, bool whole_fi
             status.energy = kind;
             return status;
         }
+        // The sums follow the temperature they were computed at.
+        double kelvin = 0.0;
+        if (kind.source != EnergyKind::archive_entry &&
+            file_find_linux(in, TEMPERATURE_LINE, -1, std::ios_base::cur) && in >> kelvin)
+            result.temperature = kelvin;
+        in.clear();
     }
     result.dipole = values.dipole_length();
     const Status geometry =

@@ -90,11 +90,19 @@ EnergyDipoleMissing read_energy_dipole(std::istream& in, bool whole_file, Energy
 // the end of the "HF=" value. The stream position is kept.
 std::vector<std::string> post_hf_energies(std::istream& in, detail::Pos from);
 
+// Whether the archive block of an output file holds an entry of the key ("MP2" for
+// "\MP2=..."); false for a file that cannot be read.
+bool has_archive_entry(const std::string& file, const std::string& key);
+
 // ---- Thermochemistry ---------------------------------------------------------------
 
 // The two sums of a frequency job that rank conformers, in hartree.
 inline const std::string FREE_ENERGY_LINE = "Sum of electronic and thermal Free Energies=";
 inline const std::string ENTHALPY_LINE = "Sum of electronic and thermal Enthalpies=";
+
+// The temperature line of the thermochemistry, " Temperature   298.150 Kelvin.  Pressure
+// 1.00000 Atm.": the last one, before the stream position.
+inline const std::string TEMPERATURE_LINE = " Temperature ";
 
 // The number that ends the line at the stream position, and nothing else on it.
 bool read_line_number(std::istream& in, double& value);
@@ -167,6 +175,9 @@ struct GaussianResult {
     double energy = 0.0;  // hartree: the archive's "HF=" or the energy chosen
     double dipole = 0.0;  // length of the archive's "Dipole=" vector
     std::vector<TableAtom> atoms;
+    // With the free energy or enthalpy chosen, the temperature (K) of its thermochemistry;
+    // 0 where the file does not print it.
+    double temperature = 0.0;
 };
 
 // The energy, dipole and final geometry of an output file of `atoms` atoms, from a stream
