@@ -48,7 +48,7 @@ std::string xtb_input_other_molecule_reason(std::string_view name, std::string_v
 }
 
 std::string xtb_structure_reason(std::string_view what) {
-    return "the \"final structure:\" block " + std::string(what);
+    return "the \"final structure:\" block: " + std::string(what);
 }
 
 std::string xtb_frequency_count_reason(std::size_t modes, std::size_t atoms) {

@@ -66,7 +66,8 @@ inline const std::string XTB_NO_GEOMETRY =
 std::string xtb_input_missing_reason(std::string_view name);
 std::string xtb_input_unreadable_reason(std::string_view name, std::string_view why);
 std::string xtb_input_other_molecule_reason(std::string_view name, std::string_view how);
-// A block of atoms: "row 3 is not an element symbol and three numbers", ...
+// What is wrong with the final structure: "the \"final structure:\" block: row 3 is not an
+// element symbol and three numbers".
 std::string xtb_structure_reason(std::string_view what);
 std::string xtb_frequency_count_reason(std::size_t modes, std::size_t atoms);
 inline const std::string XTB_BAD_FREQUENCY =

@@ -20,6 +20,12 @@ std::string row_reason(int row, const char* form) {
     return "row " + std::to_string(row) + " is not " + form;
 }
 
+// A block that ends (in a blank line or the end of the text) before its row-th atom.
+ReadError cut_short(OutputText& text, std::size_t p, int row, int count) {
+    return {"the atoms end after " + std::to_string(row - 1) + " of " + std::to_string(count),
+            text.line_number(p)};
+}
+
 // xyz: the atom count, a comment line, then one row per atom:
 //     15
 //      xtb: 6.5.1 (unknown)
@@ -27,10 +33,7 @@ std::string row_reason(int row, const char* form) {
 ReadError read_xyz(OutputText& text, std::size_t at, int count, Structure& structure) {
     std::size_t p = text.next_line(text.next_line(at));
     for (int row = 1; row <= count; ++row) {
-        if (p >= text.size())
-            return {
-                "ends after " + std::to_string(row - 1) + " of " + std::to_string(count) + " atoms",
-                text.line_number(p)};
+        if (p >= text.size() || trim(text.line(p)).empty()) return cut_short(text, p, row, count);
         std::string symbol;
         CVECTOR position;
         if (!symbol_xyz_row(text.line(p), symbol, position))
@@ -50,7 +53,7 @@ ReadError read_xyz(OutputText& text, std::size_t at, int count, Structure& struc
 ReadError read_coord(OutputText& text, std::size_t at, Structure& structure) {
     std::size_t p = text.next_line(at);
     for (int row = 1;; ++row) {
-        if (p >= text.size()) return {"ends before \"$end\"", text.line_number(p)};
+        if (p >= text.size()) return {"no \"$end\" after the atoms", text.line_number(p)};
         const std::string_view line = trim(text.line(p));
         if (starts_with(line, "$")) break;
         const std::vector<std::string_view> w = words(line);
@@ -63,7 +66,7 @@ ReadError read_coord(OutputText& text, std::size_t at, Structure& structure) {
         structure.positions.push_back(bohr * BOHR);
         p = text.next_line(p);
     }
-    if (structure.symbols.empty()) return {"holds no atom", text.line_number(at)};
+    if (structure.symbols.empty()) return {"no atom", text.line_number(at)};
     return {};
 }
 
@@ -75,13 +78,10 @@ ReadError read_molfile(OutputText& text, std::size_t counts_at, Structure& struc
     const std::string_view counts = text.line(counts_at);
     int count = 0;
     if (counts.size() < 3 || !parse_int(trim(counts.substr(0, 3)), count) || count < 1)
-        return {"has no atom count in its counts line", text.line_number(counts_at)};
+        return {"no atom count in the counts line", text.line_number(counts_at)};
     std::size_t p = text.next_line(counts_at);
     for (int row = 1; row <= count; ++row) {
-        if (p >= text.size())
-            return {
-                "ends after " + std::to_string(row - 1) + " of " + std::to_string(count) + " atoms",
-                text.line_number(p)};
+        if (p >= text.size() || trim(text.line(p)).empty()) return cut_short(text, p, row, count);
         const std::vector<std::string_view> w = words(text.line(p));
         CVECTOR position;
         const std::string symbol = w.size() >= 4 ? element_symbol(w[3]) : "";
@@ -113,7 +113,7 @@ ReadError read_structure(OutputText& text, std::size_t at, Structure& structure)
     int count = 0;
     if (parse_int(first, count)) {
         if (count < 1 || count > MAX_ATOMS)
-            return {"has the atom count " + std::to_string(count), text.line_number(at)};
+            return {"an atom count of " + std::to_string(count), text.line_number(at)};
         return read_xyz(text, at, count, structure);
     }
     std::size_t counts_at = at;
@@ -121,7 +121,7 @@ ReadError read_structure(OutputText& text, std::size_t at, Structure& structure)
     const std::string_view counts = trim(text.line(counts_at));
     if (counts.size() >= 5 && counts.substr(counts.size() - 5) == "V2000")
         return read_molfile(text, counts_at, structure);
-    return {"is in a form not read here (xyz, Turbomole $coord and MDL molfile V2000 are)",
+    return {"a form not read here (xyz, Turbomole $coord and MDL molfile V2000 are)",
             text.line_number(at)};
 }
 

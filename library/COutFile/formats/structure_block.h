@@ -26,7 +26,7 @@ bool same_structure(const Structure& a, const Structure& b);
 
 // Reads the block whose first line starts at `at`, in whichever of the three forms it is
 // written. The reason it cannot ("row 3 is not an element symbol and three numbers",
-// "ends after 12 of 15 atoms", ...) with the line at fault.
+// "the atoms end after 12 of 15", ...) with the line at fault.
 ReadError read_structure(OutputText& text, std::size_t at, Structure& structure);
 
 }  // namespace confsearch::detail
