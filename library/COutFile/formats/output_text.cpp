@@ -10,24 +10,43 @@ namespace confsearch {
 
 namespace {
 
-// The first read of either end. Doubling from there, a search that runs back over a
-// whole file reads it in a few dozen pieces.
-const std::size_t FIRST_PIECE = 64 * 1024;
+// Where the first occurrence of key starts in text; npos when there is none. glibc's
+// memmem runs through a text several times faster than a search character by character,
+// however common the key's characters (a long ORCA output is full of "C").
+std::size_t first_in(std::string_view text, std::string_view key) {
+    const void* hit = memmem(text.data(), text.size(), key.data(), key.size());
+    return hit == nullptr ? std::string_view::npos
+                          : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+}
 
-// Where the last occurrence of key starts in text; npos when there is none. memrchr
-// finds the candidates many bytes at a time.
+// Where the last occurrence of key starts in text; npos when there is none. A line end is
+// found with memrchr; a longer key window by window from the end, each window searched
+// forward with memmem, so that a key near the end costs little and a rare one a fast pass.
 std::size_t last_in(std::string_view text, std::string_view key) {
-    if (text.size() < key.size()) return std::string_view::npos;
-    const char* base = text.data();
-    std::size_t limit = text.size() - key.size() + 1;
-    while (limit > 0) {
-        const void* hit = memrchr(base, key.front(), limit);
-        if (hit == nullptr) break;
-        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
-        if (std::memcmp(base + at, key.data(), key.size()) == 0) return at;
-        limit = at;
+    const std::size_t npos = std::string_view::npos;
+    if (text.size() < key.size()) return npos;
+    if (key.size() == 1) {
+        const void* hit = memrchr(text.data(), key.front(), text.size());
+        return hit == nullptr
+                   ? npos
+                   : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
     }
-    return std::string_view::npos;
+    const std::size_t window = 64 * 1024;
+    std::size_t hi = text.size();
+    for (;;) {
+        const std::size_t lo = hi > window ? hi - window : 0;
+        std::size_t last = npos;
+        for (std::size_t at = lo;;) {
+            const std::size_t hit = first_in(text.substr(at, hi - at), key);
+            if (hit == npos) break;
+            last = at + hit;
+            at = last + 1;
+        }
+        if (last != npos) return last;
+        if (lo == 0) return npos;
+        // The next window overlaps this one by enough to hold a key that crosses them.
+        hi = lo + key.size() - 1;
+    }
 }
 
 void append_utf8(std::string& out, unsigned code) {
@@ -85,10 +104,9 @@ bool utf16(std::string_view bytes, bool& little_endian) {
 
 }  // namespace
 
-ReadError OutputText::open(const std::string& file) {
+ReadError OutputText::open(const std::string& file, std::size_t first_piece) {
     file_ = file;
-    head_.clear();
-    tail_.clear();
+    first_piece_ = std::max<std::size_t>(first_piece, 1);
     bytes_read_ = 0;
     read_failed_ = false;
     std::error_code ec;
@@ -98,81 +116,77 @@ ReadError OutputText::open(const std::string& file) {
     in_.seekg(0, std::ios::end);
     const std::streamoff end = in_.tellg();
     if (end < 0) return {CANNOT_OPEN, 0};
-    size_ = static_cast<std::size_t>(end);
-    tail_begin_ = size_;
-    head_ = read_range(0, std::min(size_, FIRST_PIECE));
+    size_ = tail_begin_ = static_cast<std::size_t>(end);
+    head_end_ = 0;
+    text_.clear();
+    text_.resize(size_);
+    // At least the two bytes of a byte-order mark.
+    read_range(0, std::min(size_, std::max<std::size_t>(first_piece_, 2)));
     if (read_failed_) return {CANNOT_OPEN, 0};
     bool little_endian = false;
-    if (utf16(head_, little_endian)) {
-        head_ += read_range(head_.size(), size_);
-        head_ = utf16_to_utf8(std::string_view(head_).substr(2), little_endian);
-        size_ = tail_begin_ = head_.size();
+    if (utf16(view(0, head_end_), little_endian)) {
+        read_range(head_end_, size_);
+        hold(utf16_to_utf8(view(2, size_), little_endian));
     }
     return {};
 }
 
 void OutputText::assign(std::string bytes, const std::string& file) {
     file_ = file;
-    tail_.clear();
     bool little_endian = false;
     if (utf16(bytes, little_endian))
-        head_ = utf16_to_utf8(std::string_view(bytes).substr(2), little_endian);
+        hold(utf16_to_utf8(std::string_view(bytes).substr(2), little_endian));
     else
-        head_ = std::move(bytes);
-    size_ = tail_begin_ = head_.size();
-    bytes_read_ = size_;
+        hold(bytes);
+    bytes_read_ = bytes.size();
     read_failed_ = false;
 }
 
-std::string OutputText::read_range(std::size_t from, std::size_t to) {
-    std::string bytes(to - from, '\0');
-    if (bytes.empty()) return bytes;
+void OutputText::hold(std::string_view text) {
+    text_.assign(text.begin(), text.end());
+    size_ = head_end_ = tail_begin_ = text.size();
+}
+
+void OutputText::read_range(std::size_t from, std::size_t to) {
+    if (to <= from) return;
     // A file stream reports a failed read of a directory or a disk by throwing from its
-    // buffer; either way the bytes are not there.
+    // buffer; either way the bytes are not there. What is missing reads as NUL bytes.
+    std::size_t got = 0;
     try {
         in_.clear();
         in_.seekg(static_cast<std::streamoff>(from));
-        in_.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        const auto got = static_cast<std::size_t>(std::max<std::streamsize>(in_.gcount(), 0));
-        bytes_read_ += got;
-        if (got < bytes.size()) read_failed_ = true;
+        in_.read(text_.data() + from, static_cast<std::streamsize>(to - from));
+        got = static_cast<std::size_t>(std::max<std::streamsize>(in_.gcount(), 0));
     } catch (const std::ios_base::failure&) {
-        read_failed_ = true;
+        got = 0;
     }
-    return bytes;
+    bytes_read_ += got;
+    if (got < to - from) {
+        read_failed_ = true;
+        std::fill(text_.begin() + static_cast<std::ptrdiff_t>(from + got),
+                  text_.begin() + static_cast<std::ptrdiff_t>(to), '\0');
+    }
+    if (from == head_end_) head_end_ = to;
+    if (to == tail_begin_) tail_begin_ = from;
+    join_if_met();
 }
 
 void OutputText::join_if_met() {
-    if (head_.size() < tail_begin_) return;
-    head_ += tail_;
-    tail_.clear();
-    tail_.shrink_to_fit();
-    tail_begin_ = size_;
+    if (head_end_ >= tail_begin_) head_end_ = tail_begin_ = size_;
 }
 
 void OutputText::grow_head() {
-    const std::size_t to =
-        std::min(tail_begin_, head_.size() + std::max(FIRST_PIECE, head_.size()));
-    head_ += read_range(head_.size(), to);
-    join_if_met();
+    read_range(head_end_, std::min(tail_begin_, head_end_ + std::max(first_piece_, head_end_)));
 }
 
 void OutputText::grow_tail() {
-    const std::size_t piece = std::max(FIRST_PIECE, size_ - tail_begin_);
-    const std::size_t from = std::max(head_.size(), tail_begin_ > piece ? tail_begin_ - piece : 0);
-    tail_.insert(0, read_range(from, tail_begin_));
-    tail_begin_ = from;
-    join_if_met();
-}
-
-std::string_view OutputText::view(std::size_t from, std::size_t to) const {
-    if (to <= head_.size()) return std::string_view(head_).substr(from, to - from);
-    return std::string_view(tail_).substr(from - tail_begin_, to - from);
+    const std::size_t piece = std::max(first_piece_, size_ - tail_begin_);
+    read_range(std::max(head_end_, tail_begin_ > piece ? tail_begin_ - piece : 0), tail_begin_);
 }
 
 std::string_view OutputText::head(std::size_t n) {
     n = std::min(n, size_);
-    while (head_.size() < n) grow_head();
+    while (head_end_ < n) grow_head();
     return view(0, n);
 }
 
@@ -180,15 +194,15 @@ std::size_t OutputText::find(std::string_view key, std::size_t from, std::size_t
     to = std::min(to, size_);
     if (key.empty() || from >= to || to - from < key.size()) return npos;
     // A start in the unread middle: read back to it from the end.
-    while (from >= head_.size() && from < tail_begin_) grow_tail();
+    while (from >= head_end_ && from < tail_begin_) grow_tail();
     if (from >= tail_begin_) {
-        const std::size_t at = view(from, to).find(key);
+        const std::size_t at = first_in(view(from, to), key);
         return at == npos ? npos : from + at;
     }
     std::size_t start = from;
     for (;;) {
-        const std::size_t hi = std::min(to, head_.size());
-        const std::size_t at = view(start, hi).find(key);
+        const std::size_t hi = std::min(to, head_end_);
+        const std::size_t at = first_in(view(start, hi), key);
         if (at != npos) return start + at;
         if (hi == to) return npos;
         start = std::max(start, hi - std::min(hi, key.size() - 1));
@@ -199,10 +213,10 @@ std::size_t OutputText::find(std::string_view key, std::size_t from, std::size_t
 std::size_t OutputText::rfind(std::string_view key, std::size_t before, std::size_t from) {
     before = std::min(before, size_);
     if (key.empty() || before < from || before - from < key.size()) return npos;
-    while (before > head_.size() && tail_begin_ >= before) grow_tail();
+    while (before > head_end_ && tail_begin_ >= before) grow_tail();
     std::size_t hi = before;
     for (;;) {
-        if (hi <= head_.size()) {
+        if (hi <= head_end_) {
             const std::size_t at = last_in(view(from, hi), key);
             return at == npos ? npos : from + at;
         }
@@ -231,8 +245,8 @@ std::string_view OutputText::line(std::size_t pos) {
     std::size_t end = find("\n", pos);
     if (end == npos) end = size_;
     // The two searches may have read in different directions: make one stretch of it.
-    while (start < head_.size() && end > head_.size()) grow_head();
-    while (start >= head_.size() && start < tail_begin_) grow_tail();
+    while (start < head_end_ && end > head_end_) grow_head();
+    while (start >= head_end_ && start < tail_begin_) grow_tail();
     std::string_view text = view(start, end);
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     return text;
@@ -240,7 +254,7 @@ std::string_view OutputText::line(std::size_t pos) {
 
 long OutputText::line_number(std::size_t pos) {
     pos = std::min(pos, size_);
-    while (head_.size() < pos) grow_head();
+    while (head_end_ < pos) grow_head();
     const std::string_view before = view(0, pos);
     return 1 + static_cast<long>(std::count(before.begin(), before.end(), '\n'));
 }

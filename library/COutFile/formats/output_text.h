@@ -5,23 +5,56 @@
 
 #include <cstddef>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "myfile/read_error.h"
 
 namespace confsearch {
 
-// Positions are those of the text from its start. A view returned by line() stays valid
-// until the next call that reads further into the file.
+namespace detail {
+
+// Leaves the chars of a growing buffer unset: the file is read into the buffer where it
+// belongs, and the pages of the part never read are never touched.
+template <class T>
+struct UnsetAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UnsetAllocator<U>;
+    };
+    UnsetAllocator() = default;
+    template <class U>
+    UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+}  // namespace detail
+
+// Positions are those of the text from its start; the text is held in one piece, the
+// size of the file, of which only the parts read are filled. A view stays valid as long
+// as the OutputText.
 class OutputText {
 public:
     static constexpr std::size_t npos = std::string_view::npos;
 
+    // How much either end reads first; each further read doubles what that end holds.
+    static constexpr std::size_t FIRST_PIECE = 64 * 1024;
+
     // Opens file and reads its head. A UTF-16 file (byte-order mark FF FE or FE FF, as
     // ORCA on Windows writes them) is read whole and held as UTF-8. The reason
-    // "cannot open" when the file cannot be opened or read (a directory).
-    ReadError open(const std::string& file);
+    // "cannot open" when the file cannot be opened or read (a directory). Tests and fuzzing
+    // give a small first_piece to read in many pieces.
+    ReadError open(const std::string& file, std::size_t first_piece = FIRST_PIECE);
     // A text already in memory (converted like a file), named file in messages.
     void assign(std::string bytes, const std::string& file);
 
@@ -60,21 +93,22 @@ private:
     std::ifstream in_;
     std::string file_;
     std::size_t size_ = 0;
-    // The text [0, head_.size()) and [tail_begin_, size_). Once the two meet, head_ holds
-    // the whole text and tail_begin_ is size_.
-    std::string head_;
-    std::string tail_;
+    // Read: [0, head_end_) and [tail_begin_, size_). Once the two meet, both are size_.
+    std::vector<char, detail::UnsetAllocator<char>> text_;
+    std::size_t head_end_ = 0;
     std::size_t tail_begin_ = 0;
     std::size_t bytes_read_ = 0;
+    std::size_t first_piece_ = FIRST_PIECE;
     bool read_failed_ = false;
 
-    bool complete() const { return head_.size() == size_; }
-    std::string read_range(std::size_t from, std::size_t to);
+    void read_range(std::size_t from, std::size_t to);
     void join_if_met();
+    void hold(std::string_view text);
     void grow_head();
     void grow_tail();
-    // The loaded stretch [from, to), which must lie in one of the two parts.
-    std::string_view view(std::size_t from, std::size_t to) const;
+    std::string_view view(std::size_t from, std::size_t to) const {
+        return std::string_view(text_.data() + from, to - from);
+    }
     // Whether only blanks or tabs stand before `at` on its line.
     bool begins_line(std::size_t at);
 };

@@ -24,8 +24,8 @@ std::string long_text() {
 
 }  // namespace
 
-// Whatever has been read before, every search gives what a search of the whole text in
-// memory gives, and no byte of the file is read twice.
+// Whatever has been read before, in pieces large or small, every search gives what a
+// search of the whole text in memory gives, and no byte of the file is read twice.
 TEST(OutputText, SearchesFromEitherEndAgreeWithTheWholeText) {
     const std::string whole = long_text();
     support::TempDir dir;
@@ -34,23 +34,25 @@ TEST(OutputText, SearchesFromEitherEndAgreeWithTheWholeText) {
     const std::vector<std::size_t> places = {
         0,           1, 65535, 65536, 65537, 200000, 350000, whole.size() - 70000, whole.size() - 1,
         whole.size()};
-    OutputText shared;
-    ASSERT_TRUE(shared.open(dir.file("long.out")).ok());
-    for (const std::string& key : keys) {
-        for (std::size_t at : places) {
-            OutputText fresh;
-            ASSERT_TRUE(fresh.open(dir.file("long.out")).ok());
-            // The last occurrence that ends at or before `before` starts at or before `at`.
-            const std::size_t before = at + key.size();
-            for (OutputText* text : {&fresh, &shared}) {
-                EXPECT_EQ(text->find(key, at), whole.find(key, at)) << key << " from " << at;
-                EXPECT_EQ(text->rfind(key, before), whole.rfind(key, at))
-                    << key << " before " << before;
+    for (std::size_t piece : {OutputText::FIRST_PIECE, std::size_t{7}}) {
+        OutputText shared;
+        ASSERT_TRUE(shared.open(dir.file("long.out"), piece).ok());
+        for (const std::string& key : keys) {
+            for (std::size_t at : places) {
+                OutputText fresh;
+                ASSERT_TRUE(fresh.open(dir.file("long.out"), piece).ok());
+                // The last occurrence that ends at or before `before` starts at or before `at`.
+                const std::size_t before = at + key.size();
+                for (OutputText* text : {&fresh, &shared}) {
+                    EXPECT_EQ(text->find(key, at), whole.find(key, at)) << key << " from " << at;
+                    EXPECT_EQ(text->rfind(key, before), whole.rfind(key, at))
+                        << key << " before " << before;
+                }
+                EXPECT_LE(fresh.bytes_read(), whole.size());
             }
-            EXPECT_LE(fresh.bytes_read(), whole.size());
         }
+        EXPECT_EQ(shared.bytes_read(), whole.size());
     }
-    EXPECT_EQ(shared.bytes_read(), whole.size());
 }
 
 // A line comes without its line end, CR LF or LF; line numbers count from 1.
