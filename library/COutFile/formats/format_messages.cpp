@@ -56,4 +56,16 @@ std::string xtb_frequency_count_reason(std::size_t modes, std::size_t atoms) {
            " values where " + std::to_string(3 * atoms) + " (3 per atom) were expected";
 }
 
+std::string structure_row_reason(int row, const std::string& form) {
+    return "row " + std::to_string(row) + " is not " + form;
+}
+
+std::string structure_cut_reason(int atoms, int count) {
+    return "the atoms end after " + std::to_string(atoms) + " of " + std::to_string(count);
+}
+
+std::string structure_count_reason(int count) {
+    return "an atom count of " + std::to_string(count);
+}
+
 }  // namespace confsearch

@@ -70,6 +70,18 @@ std::string xtb_input_other_molecule_reason(std::string_view name, std::string_v
 // element symbol and three numbers".
 std::string xtb_structure_reason(std::string_view what);
 std::string xtb_frequency_count_reason(std::size_t modes, std::size_t atoms);
+// A block of atoms in xyz, $coord or molfile form: "row 3 is not an element symbol and
+// three numbers", "the atoms end after 12 of 15".
+inline const std::string STRUCTURE_XYZ_ROW = "an element symbol and three numbers";
+inline const std::string STRUCTURE_COORD_ROW = "three numbers and an element symbol";
+std::string structure_row_reason(int row, const std::string& form);
+std::string structure_cut_reason(int atoms, int count);
+std::string structure_count_reason(int count);
+inline const std::string STRUCTURE_NO_END = "no \"$end\" after the atoms";
+inline const std::string STRUCTURE_NO_ATOM = "no atom";
+inline const std::string STRUCTURE_NO_COUNT = "no atom count in the counts line";
+inline const std::string STRUCTURE_UNKNOWN_FORM =
+    "a form not read here (xyz, Turbomole $coord and MDL molfile V2000 are)";
 inline const std::string XTB_BAD_FREQUENCY =
     "a line of the last \"projected vibrational frequencies\" list is not \"eigval :\" and "
     "numbers";

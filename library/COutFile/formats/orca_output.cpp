@@ -115,10 +115,17 @@ const std::string_view BASIS_LINE = "Your calculation utilizes the basis:";
 
 using Geometry = detail::Structure;
 
+// The line after the title at `at`, and after the dashes under it if they are there: a
+// block whose dashes are lost keeps its first row.
+std::size_t below_title(OutputText& text, std::size_t at) {
+    const std::size_t p = text.next_line(at);
+    return starts_with(trim(text.line(p)), "---") ? text.next_line(p) : p;
+}
+
 // The block whose title stands at `at`.
 ReadError read_geometry(OutputText& text, std::size_t at, Geometry& geometry) {
     geometry = {};
-    std::size_t p = text.next_line(text.next_line(at));
+    std::size_t p = below_title(text, at);
     int row = 0;
     while (p < text.size()) {
         const std::string_view line = text.line(p);
@@ -250,7 +257,7 @@ ReadError thermo_value(OutputText& text, std::string_view key, std::size_t from,
 // The frequencies of the block at `at`, for a molecule of `atoms` atoms.
 ReadError read_frequencies(OutputText& text, std::size_t at, std::size_t atoms,
                            OutputResult& result) {
-    std::size_t p = text.next_line(text.next_line(at));
+    std::size_t p = below_title(text, at);
     std::size_t modes = 0;
     while (p < text.size()) {
         const std::string_view line = trim(text.line(p));

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "COutFile/formats/format_fields.h"
+#include "COutFile/formats/format_messages.h"
 #include "COutFile/formats/output_text.h"
 
 namespace confsearch::detail {
@@ -16,14 +17,9 @@ const double BOHR = 0.52917726;
 // Limits a count line to what a molecule can have; a damaged file cannot ask for more.
 const int MAX_ATOMS = 1000000;
 
-std::string row_reason(int row, const char* form) {
-    return "row " + std::to_string(row) + " is not " + form;
-}
-
 // A block that ends (in a blank line or the end of the text) before its row-th atom.
 ReadError cut_short(OutputText& text, std::size_t p, int row, int count) {
-    return {"the atoms end after " + std::to_string(row - 1) + " of " + std::to_string(count),
-            text.line_number(p)};
+    return {structure_cut_reason(row - 1, count), text.line_number(p)};
 }
 
 // xyz: the atom count, a comment line, then one row per atom:
@@ -37,7 +33,7 @@ ReadError read_xyz(OutputText& text, std::size_t at, int count, Structure& struc
         std::string symbol;
         CVECTOR position;
         if (!symbol_xyz_row(text.line(p), symbol, position))
-            return {row_reason(row, "an element symbol and three numbers"), text.line_number(p)};
+            return {structure_row_reason(row, STRUCTURE_XYZ_ROW), text.line_number(p)};
         structure.symbols.push_back(std::move(symbol));
         structure.positions.push_back(position);
         p = text.next_line(p);
@@ -53,7 +49,7 @@ ReadError read_xyz(OutputText& text, std::size_t at, int count, Structure& struc
 ReadError read_coord(OutputText& text, std::size_t at, Structure& structure) {
     std::size_t p = text.next_line(at);
     for (int row = 1;; ++row) {
-        if (p >= text.size()) return {"no \"$end\" after the atoms", text.line_number(p)};
+        if (p >= text.size()) return {STRUCTURE_NO_END, text.line_number(p)};
         const std::string_view line = trim(text.line(p));
         if (starts_with(line, "$")) break;
         const std::vector<std::string_view> w = words(line);
@@ -61,12 +57,12 @@ ReadError read_coord(OutputText& text, std::size_t at, Structure& structure) {
         const std::string symbol = w.size() == 4 ? element_symbol(w[3]) : "";
         if (symbol.empty() || !parse_number(w[0], bohr.x) || !parse_number(w[1], bohr.y) ||
             !parse_number(w[2], bohr.z))
-            return {row_reason(row, "three numbers and an element symbol"), text.line_number(p)};
+            return {structure_row_reason(row, STRUCTURE_COORD_ROW), text.line_number(p)};
         structure.symbols.push_back(symbol);
         structure.positions.push_back(bohr * BOHR);
         p = text.next_line(p);
     }
-    if (structure.symbols.empty()) return {"no atom", text.line_number(at)};
+    if (structure.symbols.empty()) return {STRUCTURE_NO_ATOM, text.line_number(at)};
     return {};
 }
 
@@ -78,7 +74,7 @@ ReadError read_molfile(OutputText& text, std::size_t counts_at, Structure& struc
     const std::string_view counts = text.line(counts_at);
     int count = 0;
     if (counts.size() < 3 || !parse_int(trim(counts.substr(0, 3)), count) || count < 1)
-        return {"no atom count in the counts line", text.line_number(counts_at)};
+        return {STRUCTURE_NO_COUNT, text.line_number(counts_at)};
     std::size_t p = text.next_line(counts_at);
     for (int row = 1; row <= count; ++row) {
         if (p >= text.size() || trim(text.line(p)).empty()) return cut_short(text, p, row, count);
@@ -87,7 +83,7 @@ ReadError read_molfile(OutputText& text, std::size_t counts_at, Structure& struc
         const std::string symbol = w.size() >= 4 ? element_symbol(w[3]) : "";
         if (symbol.empty() || !parse_number(w[0], position.x) || !parse_number(w[1], position.y) ||
             !parse_number(w[2], position.z))
-            return {row_reason(row, "three numbers and an element symbol"), text.line_number(p)};
+            return {structure_row_reason(row, STRUCTURE_COORD_ROW), text.line_number(p)};
         structure.symbols.push_back(symbol);
         structure.positions.push_back(position);
         p = text.next_line(p);
@@ -113,7 +109,7 @@ ReadError read_structure(OutputText& text, std::size_t at, Structure& structure)
     int count = 0;
     if (parse_int(first, count)) {
         if (count < 1 || count > MAX_ATOMS)
-            return {"an atom count of " + std::to_string(count), text.line_number(at)};
+            return {structure_count_reason(count), text.line_number(at)};
         return read_xyz(text, at, count, structure);
     }
     std::size_t counts_at = at;
@@ -121,8 +117,7 @@ ReadError read_structure(OutputText& text, std::size_t at, Structure& structure)
     const std::string_view counts = trim(text.line(counts_at));
     if (counts.size() >= 5 && counts.substr(counts.size() - 5) == "V2000")
         return read_molfile(text, counts_at, structure);
-    return {"a form not read here (xyz, Turbomole $coord and MDL molfile V2000 are)",
-            text.line_number(at)};
+    return {STRUCTURE_UNKNOWN_FORM, text.line_number(at)};
 }
 
 }  // namespace confsearch::detail

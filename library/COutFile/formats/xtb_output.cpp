@@ -447,7 +447,10 @@ ReadError read_result(OutputText& text, OutputResult& result) {
     Structure structure;
     const std::size_t final_at = text.rfind_line(FINAL_STRUCTURE, finished);
     if (final_at != npos) {
-        error = detail::read_structure(text, text.next_line(text.next_line(final_at)), structure);
+        // " final structure:" stands between two lines of "=" (6.1 beta: one).
+        std::size_t block = text.next_line(final_at);
+        if (starts_with(trim(text.line(block)), "=")) block = text.next_line(block);
+        error = detail::read_structure(text, block, structure);
         if (!error.ok()) return {xtb_structure_reason(error.what), error.line};
     } else if (optimisation != npos) {
         return {XTB_NO_FINAL_STRUCTURE, 0};
