@@ -260,9 +260,15 @@ long OutputText::line_number(std::size_t pos) {
 }
 
 bool OutputText::begins_line(std::size_t at) {
-    const std::size_t start = line_start(at);
-    const std::string_view before = line(at).substr(0, at - start);
-    return before.find_first_not_of(" \t") == std::string_view::npos;
+    // Back to the first character that is not a blank: a key found many times in one long
+    // line costs a step each, not the line each.
+    for (std::size_t p = std::min(at, size_); p > 0; --p) {
+        while (p - 1 >= head_end_ && p - 1 < tail_begin_) grow_tail();
+        const char c = text_[p - 1];
+        if (c == '\n') return true;
+        if (c != ' ' && c != '\t') return false;
+    }
+    return true;
 }
 
 std::size_t OutputText::find_line(std::string_view key, std::size_t from, std::size_t to) {

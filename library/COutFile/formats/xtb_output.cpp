@@ -121,6 +121,7 @@ const std::string_view SOLVENT = "Solvent";
 //         1    6 C      1, 2, 4, 5
 //         3    1 H      6-15
 const std::string_view ELEMENT_TABLE = "ID    Z sym.   atoms";
+const int MAX_TABLE_ATOMS = 100000;
 
 // The value of a set-up line "key : value" in the head, "          charge     :    -1".
 std::string_view setup_value(OutputText& text, std::string_view key) {
@@ -182,11 +183,16 @@ std::vector<std::string> job_elements(OutputText& text) {
                                 ? parse_int(item, first) && parse_int(item, last)
                                 : parse_int(item.substr(0, dash), first) &&
                                       parse_int(item.substr(dash + 1), last);
-            // A damaged table tells nothing.
-            if (!ok || first < 1 || last < first || last > 1000000 || symbol.empty()) return {};
+            // A damaged table (an atom twice, a number beyond any molecule) tells nothing.
+            if (!ok || first < 1 || last < first || last > MAX_TABLE_ATOMS || symbol.empty())
+                return {};
             if (elements.size() < static_cast<std::size_t>(last))
                 elements.resize(static_cast<std::size_t>(last));
-            for (int a = first; a <= last; ++a) elements[static_cast<std::size_t>(a - 1)] = symbol;
+            for (int a = first; a <= last; ++a) {
+                std::string& element = elements[static_cast<std::size_t>(a - 1)];
+                if (!element.empty()) return {};
+                element = symbol;
+            }
         }
     }
     if (std::any_of(elements.begin(), elements.end(),
