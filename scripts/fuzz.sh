@@ -54,6 +54,20 @@ for target in $targets; do
     work="$scratch/$target"
     mkdir -p "$work/corpus" "$work/kept" "$work/tmp"
     cp fuzz/corpus/"$target"/* "$work/corpus/" 2>/dev/null || echo "=== $target: no seed corpus"
+    # The real outputs beside the checkout, when they are there, seed the reader of their
+    # program too: copied into the scratch corpus only, never into the tree. Each gets the
+    # leading byte the target reads first; files over 256 KB would slow every run down.
+    case $target in
+        orca_output_fuzz) shared=../shared/data/orca ;;
+        xtb_output_fuzz) shared=../shared/data/xtb ;;
+        *) shared= ;;
+    esac
+    if [ -n "$shared" ] && [ -d "$shared" ]; then
+        find "$shared" -type f \( -name '*.out' -o -name '*.log' \) -size -256k -print0 |
+            while IFS= read -r -d '' file; do
+                { printf '\100'; cat "$file"; } >"$work/corpus/shared-$(basename "$file")"
+            done
+    fi
     log="$work/log"
 
     regressions=(fuzz/regressions/"$target"/*)

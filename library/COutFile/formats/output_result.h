@@ -21,6 +21,8 @@ struct OutputResult {
     std::string version;             // as the file prints it: "5.0.3", "6.5.1"
     double energy = 0.0;             // the final electronic energy, hartree
     std::array<double, 3> dipole{};  // the final dipole vector, atomic units
+    // Whether the file prints a dipole of the final geometry (GFN-FF prints none).
+    bool has_dipole = false;
     // The final geometry in the file's atom order: element symbols and positions in
     // angstrom, one entry per atom (0-based here: a plain list, not a conformer).
     std::vector<std::string> symbols;
@@ -39,6 +41,9 @@ struct OutputResult {
     // As the file names them: "B3LYP" and "6-31G(d)", "GFN2-xTB" and "" for xtb.
     std::string method;
     std::string basis;
+    // The implicit solvent as the file names it: "CPCM(Water)", "ALPB(water)"; empty in
+    // the gas phase.
+    std::string solvent;
 };
 
 }  // namespace confsearch
