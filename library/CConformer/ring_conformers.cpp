@@ -29,6 +29,9 @@ using detail::Placement;
 
 const int SMALLEST_FLEXIBLE = 5;
 const int LARGEST_FLEXIBLE = 8;
+// Fused flexible rings of more atoms than this (more than a steroid's four rings) keep
+// their shape: the fit's work grows with the cube of their count.
+const std::size_t LARGEST_UNIT = 30;
 // A form is kept when its fit holds every ring bond within FIT_BOND (angstrom), every
 // angle within FIT_ANGLE and every torsion within FIT_TORSION of the template; a fused
 // centre whose signed volume moved by more than FIT_VOLUME has been forced.
@@ -329,8 +332,10 @@ private:
                                           fitted.positions[static_cast<std::size_t>(v.c)]);
                 return now * v.value > 0 && std::fabs(now - v.value) <= FIT_VOLUME;
             });
-        if (fitted.worst_bond > FIT_BOND || fitted.worst_angle > FIT_ANGLE ||
-            fitted.worst_torsion > FIT_TORSION || !volumes_kept) {
+        // Written so that a fit that ran into NaN (a degenerate input) fails too.
+        const bool fits = fitted.worst_bond <= FIT_BOND && fitted.worst_angle <= FIT_ANGLE &&
+                          fitted.worst_torsion <= FIT_TORSION && volumes_kept;
+        if (!fits) {
             strained += count_failures ? 1 : 0;
             return false;
         }
@@ -515,6 +520,11 @@ std::vector<RingUnit> find_ring_units(const CBasicConformer& input, const CBondG
             }
             unit.start_form =
                 detail::start_form_name(ring.size(), ring_torsions(input, ring), labels, positions);
+        }
+        if (layout.atoms.size() > LARGEST_UNIT) {
+            unit.note = detail::NOTE_TOO_MANY_FUSED;
+            units.push_back(unit);
+            continue;
         }
         if (!hang_pieces(graph, layout)) {
             unit.note = detail::NOTE_LARGER_RING;

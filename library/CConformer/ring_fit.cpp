@@ -1,10 +1,13 @@
 // Levenberg-Marquardt over the positions of a few ring atoms (and the amplitudes of their
-// torsion templates), with a numerical Jacobian: at most a few dozen unknowns, so plain
-// dense algebra is quick.
+// torsion templates). Each term reads at most four atoms, so each row of the Jacobian is
+// taken by numerical differences over those atoms alone; the normal equations, a few
+// dozen unknowns, are solved densely.
 #include "detail/ring_fit.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <utility>
 
 #include "detail/rigid_motion.h"
 
@@ -20,19 +23,128 @@ const double BOND_SPREAD = 0.001;
 const double ANGLE_SPREAD = radian(1.5);
 const double TORSION_SPREAD = radian(4.0);
 const double VOLUME_SPREAD = 0.02;
-// Step of the numerical derivatives, in angstrom and radians.
+// Step of the numerical derivatives, in angstrom.
 const double STEP = 1e-6;
 
 using Matrix = std::vector<std::vector<double>>;
 
+struct Term {
+    enum Kind { bond, angle, torsion, volume } kind;
+    std::array<int, 4> atoms;
+    double aim;
+    double pattern;
+    int amplitude;  // -1: the aim is fixed
+};
+
+std::vector<Term> terms_of(const FitProblem& problem) {
+    std::vector<Term> terms;
+    for (const auto& t : problem.bonds)
+        terms.push_back({Term::bond, {t.a, t.b, 0, 0}, t.length, 0, -1});
+    for (const auto& t : problem.angles)
+        terms.push_back({Term::angle, {t.a, t.centre, t.b, 0}, t.value, 0, -1});
+    for (const auto& t : problem.torsions)
+        terms.push_back({Term::torsion, {t.a, t.b, t.c, t.d}, t.target, t.pattern, t.amplitude});
+    for (const auto& t : problem.volumes)
+        terms.push_back({Term::volume, {t.centre, t.a, t.b, t.c}, t.value, 0, -1});
+    return terms;
+}
+
+int atoms_read(const Term& term) {
+    switch (term.kind) {
+        case Term::bond: return 2;
+        case Term::angle: return 3;
+        default: return 4;
+    }
+}
+
+// The deviation of a term from its aim (angstrom, radians or volume units), the atoms it
+// reads at p; a torsion's deviation wrapped into (-pi, pi].
+double deviation(const Term& term, const std::array<CVECTOR, 4>& p,
+                 const std::vector<double>& amplitudes) {
+    switch (term.kind) {
+        case Term::bond: return p[0].distance(p[1]) - term.aim;
+        case Term::angle: return bond_angle(p[0], p[1], p[2]) - term.aim;
+        case Term::torsion: {
+            const double aim =
+                term.amplitude < 0
+                    ? term.aim
+                    : amplitudes[static_cast<std::size_t>(term.amplitude)] * term.pattern;
+            return wrap_angle(dihedral(p[0], p[1], p[2], p[3]) - aim);
+        }
+        case Term::volume: return signed_volume(p[0], p[1], p[2], p[3]) - term.aim;
+    }
+    return 0.0;
+}
+
+double spread(const Term& term) {
+    switch (term.kind) {
+        case Term::bond: return BOND_SPREAD;
+        case Term::angle: return ANGLE_SPREAD;
+        case Term::torsion: return TORSION_SPREAD;
+        case Term::volume: return VOLUME_SPREAD;
+    }
+    return 1.0;
+}
+
+// One row of the Jacobian: (variable, derivative) pairs.
+using Row = std::vector<std::pair<std::size_t, double>>;
+
 class Fit {
 public:
-    Fit(const FitProblem& problem, std::vector<CVECTOR> positions)
-        : problem(problem), positions(std::move(positions)), amplitudes(problem.amplitudes) {}
+    Fit(const FitProblem& problem, std::vector<CVECTOR> start)
+        : terms(terms_of(problem)),
+          positions(std::move(start)),
+          amplitudes(problem.amplitudes),
+          variable_of(positions.size(), -1),
+          moving(problem.moving) {
+        for (std::size_t k = 0; k < moving.size(); ++k)
+            variable_of[static_cast<std::size_t>(moving[k])] = static_cast<int>(3 * k);
+    }
 
-    std::vector<double> variables() const {
+    std::size_t variables() const { return 3 * moving.size() + amplitudes.size(); }
+    std::size_t residual_count() const { return terms.size(); }
+
+    std::vector<double> residuals() const {
+        std::vector<double> r;
+        for (const Term& term : terms)
+            r.push_back(deviation(term, read(term), amplitudes) / spread(term));
+        return r;
+    }
+
+    Row jacobian_row(std::size_t i) const {
+        const Term& term = terms[i];
+        Row row;
+        std::array<CVECTOR, 4> p = read(term);
+        for (int k = 0; k < atoms_read(term); ++k) {
+            const int first =
+                variable_of[static_cast<std::size_t>(term.atoms[static_cast<std::size_t>(k)])];
+            if (first < 0) continue;
+            for (int axis = 0; axis < 3; ++axis) {
+                const CVECTOR saved = p[static_cast<std::size_t>(k)];
+                const CVECTOR step(axis == 0 ? STEP : 0, axis == 1 ? STEP : 0,
+                                   axis == 2 ? STEP : 0);
+                p[static_cast<std::size_t>(k)] = saved + step;
+                const double up = deviation(term, p, amplitudes);
+                p[static_cast<std::size_t>(k)] = saved - step;
+                const double down = deviation(term, p, amplitudes);
+                p[static_cast<std::size_t>(k)] = saved;
+                // A wrapped torsion must not jump a full turn between the two sides.
+                const double difference =
+                    term.kind == Term::torsion ? wrap_angle(up - down) : up - down;
+                row.emplace_back(static_cast<std::size_t>(first + axis),
+                                 difference / (2 * STEP) / spread(term));
+            }
+        }
+        if (term.kind == Term::torsion && term.amplitude >= 0) {
+            row.emplace_back(3 * moving.size() + static_cast<std::size_t>(term.amplitude),
+                             -term.pattern / spread(term));
+        }
+        return row;
+    }
+
+    std::vector<double> get() const {
         std::vector<double> x;
-        for (int atom : problem.moving) {
+        for (int atom : moving) {
             const CVECTOR& p = positions[static_cast<std::size_t>(atom)];
             x.insert(x.end(), {p.x, p.y, p.z});
         }
@@ -42,58 +154,40 @@ public:
 
     void set(const std::vector<double>& x) {
         std::size_t k = 0;
-        for (int atom : problem.moving) {
+        for (int atom : moving) {
             positions[static_cast<std::size_t>(atom)] = CVECTOR(x[k], x[k + 1], x[k + 2]);
             k += 3;
         }
         for (double& amplitude : amplitudes) amplitude = x[k++];
     }
 
-    // Bonds, angles, torsions, volumes, in that order; each over its spread.
-    std::vector<double> residuals() const {
-        std::vector<double> r;
-        for (const auto& t : problem.bonds)
-            r.push_back((at(t.a).distance(at(t.b)) - t.length) / BOND_SPREAD);
-        for (const auto& t : problem.angles)
-            r.push_back((bond_angle(at(t.a), at(t.centre), at(t.b)) - t.value) / ANGLE_SPREAD);
-        for (const auto& t : problem.torsions) r.push_back(torsion_deviation(t) / TORSION_SPREAD);
-        for (const auto& t : problem.volumes)
-            r.push_back((signed_volume(at(t.centre), at(t.a), at(t.b), at(t.c)) - t.value) /
-                        VOLUME_SPREAD);
-        return r;
-    }
-
-    std::size_t first_torsion() const { return problem.bonds.size() + problem.angles.size(); }
-
     FitOutcome outcome() const {
         FitOutcome out{positions, amplitudes};
-        for (const auto& t : problem.bonds)
-            out.worst_bond =
-                std::max(out.worst_bond, std::fabs(at(t.a).distance(at(t.b)) - t.length));
-        for (const auto& t : problem.angles)
-            out.worst_angle = std::max(
-                out.worst_angle, std::fabs(bond_angle(at(t.a), at(t.centre), at(t.b)) - t.value));
-        for (const auto& t : problem.torsions)
-            out.worst_torsion = std::max(out.worst_torsion, std::fabs(torsion_deviation(t)));
-        for (const auto& t : problem.volumes)
-            out.worst_volume = std::max(
-                out.worst_volume,
-                std::fabs(signed_volume(at(t.centre), at(t.a), at(t.b), at(t.c)) - t.value));
+        for (const Term& term : terms) {
+            const double d = std::fabs(deviation(term, read(term), amplitudes));
+            double& worst = term.kind == Term::bond      ? out.worst_bond
+                            : term.kind == Term::angle   ? out.worst_angle
+                            : term.kind == Term::torsion ? out.worst_torsion
+                                                         : out.worst_volume;
+            worst = std::max(worst, d);
+        }
         return out;
     }
 
 private:
-    const FitProblem& problem;
+    std::vector<Term> terms;
     std::vector<CVECTOR> positions;
     std::vector<double> amplitudes;
+    // For each atom, the first of its three variables; -1 for an atom that stays.
+    std::vector<int> variable_of;
+    std::vector<int> moving;
 
-    const CVECTOR& at(int atom) const { return positions[static_cast<std::size_t>(atom)]; }
-
-    double torsion_deviation(const TorsionTerm& t) const {
-        const double aim = t.amplitude < 0
-                               ? t.target
-                               : amplitudes[static_cast<std::size_t>(t.amplitude)] * t.pattern;
-        return wrap_angle(dihedral(at(t.a), at(t.b), at(t.c), at(t.d)) - aim);
+    std::array<CVECTOR, 4> read(const Term& term) const {
+        std::array<CVECTOR, 4> p;
+        for (int k = 0; k < atoms_read(term); ++k)
+            p[static_cast<std::size_t>(k)] =
+                positions[static_cast<std::size_t>(term.atoms[static_cast<std::size_t>(k)])];
+        return p;
     }
 };
 
@@ -133,42 +227,20 @@ bool solve(Matrix a, std::vector<double>& b) {
 
 FitOutcome fit_ring(const FitProblem& problem, std::vector<CVECTOR> positions, int iterations) {
     Fit fit(problem, std::move(positions));
-    std::vector<double> x = fit.variables();
+    const std::size_t n = fit.variables();
+    std::vector<double> x = fit.get();
     std::vector<double> r = fit.residuals();
     double current = cost(r);
-    const std::size_t n = x.size();
-    const std::size_t m = r.size();
-    const std::size_t torsions_from = fit.first_torsion();
-    const std::size_t torsions_to = torsions_from + problem.torsions.size();
     double lambda = 1e-3;
     bool settled = false;
     for (int iteration = 0; iteration < iterations && !settled && current > 1e-20; ++iteration) {
-        // Central differences; a torsion's difference is wrapped, so that a torsion near
-        // 180 degrees does not jump by a full turn between the two sides.
-        Matrix jacobian(m, std::vector<double>(n, 0.0));
-        for (std::size_t k = 0; k < n; ++k) {
-            std::vector<double> probe = x;
-            probe[k] = x[k] + STEP;
-            fit.set(probe);
-            const std::vector<double> up = fit.residuals();
-            probe[k] = x[k] - STEP;
-            fit.set(probe);
-            const std::vector<double> down = fit.residuals();
-            for (std::size_t i = 0; i < m; ++i) {
-                double d = up[i] - down[i];
-                if (i >= torsions_from && i < torsions_to)
-                    d = wrap_angle(d * TORSION_SPREAD) / TORSION_SPREAD;
-                jacobian[i][k] = d / (2 * STEP);
-            }
-        }
-        fit.set(x);
         Matrix normal(n, std::vector<double>(n, 0.0));
         std::vector<double> gradient(n, 0.0);
-        for (std::size_t i = 0; i < m; ++i) {
-            for (std::size_t a = 0; a < n; ++a) {
-                if (jacobian[i][a] == 0.0) continue;
-                gradient[a] -= jacobian[i][a] * r[i];
-                for (std::size_t b = 0; b < n; ++b) normal[a][b] += jacobian[i][a] * jacobian[i][b];
+        for (std::size_t i = 0; i < fit.residual_count(); ++i) {
+            const Row row = fit.jacobian_row(i);
+            for (const auto& [a, da] : row) {
+                gradient[a] -= da * r[i];
+                for (const auto& [b, db] : row) normal[a][b] += da * db;
             }
         }
         bool improved = false;
@@ -208,6 +280,8 @@ CVECTOR place_atom(const CVECTOR& a, const CVECTOR& b, const CVECTOR& c, double 
                    double torsion) {
     const CVECTOR bc = (c - b) / (c - b).module();
     CVECTOR n = (b - a) % bc;
+    // a on the line b-c (a straight angle) leaves the sense of the torsion free.
+    if (n.module() < 1e-12) n = bc % (std::fabs(bc.x) < 0.9 ? CVECTOR(1, 0, 0) : CVECTOR(0, 1, 0));
     n = n / n.module();
     const CVECTOR m = n % bc;
     return c + bc * (-bond * std::cos(angle)) + m * (bond * std::sin(angle) * std::cos(torsion)) +

@@ -13,6 +13,7 @@ inline const char* const NOTE_BRIDGED = "bridged ring system (a rigid cage)";
 inline const char* const NOTE_TOO_SMALL = "fewer than five atoms";
 inline const char* const NOTE_TOO_LARGE = "more than eight atoms";
 inline const char* const NOTE_LARGER_RING = "part of a larger ring";
+inline const char* const NOTE_TOO_MANY_FUSED = "more than 30 atoms in fused rings";
 inline const char* const NOTE_NO_FORM = "no form passed the checks";
 inline const char* const NOTE_ONLY_INPUT = "no form other than the input's";
 
