@@ -17,6 +17,7 @@
 
 #include "CConformer/conformer_setup.h"
 #include "detail/atomic_numbers.h"
+#include "detail/rigid_motion.h"
 #include "detail/rotation.h"
 #include "detail/start_geometry_messages.h"
 
@@ -175,10 +176,29 @@ CBasicConformer invert_nitrogen(const CBasicConformer& geometry, const CBondGrap
     if (axis.module() < PARALLEL * bond.square())
         axis = normal % (geometry.get_vector(others[0]) - centre);
     const ::detail::Rotation turn(axis, bond.angle(reflected));
+    const std::vector<int> side = side_of(graph, atom, nitrogen.moving);
     CBasicConformer result(geometry);
-    for (int moved : side_of(graph, atom, nitrogen.moving)) {
+    for (int moved : side) {
         result.set_exyz(moved, geometry.get_element(moved),
                         centre + turn.turn(geometry.get_vector(moved) - centre));
+    }
+    // The turn alone would leave the moving group's torsion about its bond to the nitrogen
+    // where it was, a staggered methyl eclipsed; a pyramid passing through the plane
+    // reverses it. So the group is turned about that bond until the torsion of its first
+    // atom beyond, seen from the nitrogen's first other neighbour, is the input's negated.
+    const int beyond = side.size() > 1 ? side[1] : 0;
+    if (beyond == 0) return result;
+    auto torsion = [&](const CBasicConformer& g, int from) {
+        return detail::dihedral(g.get_vector(others[0]), g.get_vector(atom),
+                                g.get_vector(nitrogen.moving), g.get_vector(from));
+    };
+    const CVECTOR moved_to = result.get_vector(nitrogen.moving);
+    const ::detail::Rotation twist(moved_to - centre,
+                                   -torsion(geometry, beyond) - torsion(result, beyond));
+    for (std::size_t k = 1; k < side.size(); ++k) {
+        const int moved = side[k];
+        result.set_exyz(moved, geometry.get_element(moved),
+                        moved_to + twist.turn(result.get_vector(moved) - moved_to));
     }
     return result;
 }

@@ -336,6 +336,23 @@ TEST(NitrogenInversion, TheHydrogenCrossesTheCNCPlane) {
     EXPECT_THROW(confsearch::invert_nitrogen(m.geometry, m.graph, amide), std::invalid_argument);
 }
 
+TEST(NitrogenInversion, AnInvertedMethylStaysStaggered) {
+    // N-Methylpiperidine: methyl C7 on N1 between C2 and C6, its hydrogens H18-H20. The
+    // pyramid passing through the plane reverses the methyl's torsions: staggered before,
+    // staggered after.
+    const Molecule m = load("n_methylpiperidine_axial");
+    const auto nitrogens = confsearch::find_amine_nitrogens(m.geometry, m.graph, m.rings);
+    const CBasicConformer inverted = confsearch::invert_nitrogen(m.geometry, m.graph, nitrogens[0]);
+    auto torsion = [](const CBasicConformer& g, int h) {
+        return degree(at(g, 2).p_dihang(at(g, 1), at(g, 7), at(g, h)));
+    };
+    for (int h = 18; h <= 20; ++h) {
+        EXPECT_GT(std::fabs(std::remainder(torsion(m.geometry, h), 120.0)), 50.0) << h;
+        EXPECT_GT(std::fabs(std::remainder(torsion(inverted, h), 120.0)), 50.0) << h;
+    }
+    EXPECT_NEAR(torsion(inverted, 18), -torsion(m.geometry, 18), 1e-6);
+}
+
 TEST(StartGeometries, CombinesRingFormsWithNitrogenPyramids) {
     const CBasicConformer input = support::molecule("n_methylpiperidine_axial");
     const CBondGraph graph(input);
