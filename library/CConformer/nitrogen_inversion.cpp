@@ -33,7 +33,8 @@ using ::detail::OXYGEN;
 using ::detail::PHOSPHORUS;
 using ::detail::SULFUR;
 
-const int SMALLEST_INVERTING_RING = 4;
+// An aziridine nitrogen inverts too slowly to count as a conformation.
+const int AZIRIDINE = 3;
 // Below this the two sides of the reflection are taken for one direction.
 const double PARALLEL = 1e-9;
 
@@ -100,8 +101,10 @@ int moving_neighbour(const CBondGraph& graph, int atom) {
     for (int next : around)
         if (graph.get_element(next) == HYDROGEN) hydrogens.push_back(next);
     if (hydrogens.size() == 1) return hydrogens.front();
-    for (int next : around)
-        if (ring_bonds(graph, atom) == 2 && !graph.find_bond(atom, next)->in_ring) return next;
+    if (ring_bonds(graph, atom) == 2) {
+        for (int next : around)
+            if (!graph.find_bond(atom, next)->in_ring) return next;
+    }
     int best = 0;
     std::size_t best_size = 0;
     for (int next : around) {
@@ -123,8 +126,7 @@ const char* refusal(const CBasicConformer& input, const CBondGraph& graph,
                     [&](int next) { return conjugates(input, graph, rings, next); }))
         return detail::NITROGEN_CONJUGATED;
     if (atom_shape(input, graph, atom) != AtomShape::tetrahedral) return detail::NITROGEN_PLANAR;
-    if (in_ring_of_size(rings, atom, SMALLEST_INVERTING_RING - 1))
-        return detail::NITROGEN_SMALL_RING;
+    if (in_ring_of_size(rings, atom, AZIRIDINE)) return detail::NITROGEN_SMALL_RING;
     if (ring_bonds(graph, atom) == 3) return detail::NITROGEN_RING_JUNCTION;
     if (std::any_of(around.begin(), around.end(),
                     [&](int next) { return carries_equal_terminals(graph, atom, next, 2); }))

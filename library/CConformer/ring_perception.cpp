@@ -22,8 +22,9 @@ using ::detail::NITROGEN;
 using ::detail::OXYGEN;
 using ::detail::SULFUR;
 
-// Ring perception refuses an atom of more neighbours: no molecule has them, and a cloud of
-// atoms all within bonding distance would hold more cycles than can be searched.
+// Ring perception refuses an atom of more neighbours (octahedral centres pass; the
+// generator's Z-matrix takes four at most anyway): a cloud of atoms all within bonding
+// distance would hold more cycles than can be searched.
 const int MAX_RING_NEIGHBOURS = 6;
 // A ring whose endocyclic torsions all stay within this is planar; an aromatic ring in a
 // crowded molecule twists by a few degrees, the flattest cyclohexene still has 45.

@@ -16,10 +16,14 @@ struct Ring {
     // 1-based atom numbers in ring order: the lowest-numbered atom first, then on towards
     // the lower-numbered of its two ring neighbours.
     std::vector<int> atoms;
-    // A planar ring of sp2 atoms (benzene, pyridine, furan, a pyridone): it has no pucker
-    // to change.
+    // A planar ring of sp2 atoms (benzene, pyridine, furan, a pyridone), which has no
+    // pucker to change: every endocyclic torsion within 15 degrees, and every atom sp2 by
+    // its shape (three neighbours in a plane, or two with a bond short enough to be
+    // multiple) or an O, S or N of two neighbours between two such atoms (furan's O).
     bool aromatic = false;
-    // The ring holds a double, aromatic or conjugated (amide, ester) bond.
+    // The ring holds a bond whose torsion stays near 0 or 180 degrees: double or aromatic
+    // by its length, or the C-N or C-O bond of an amide or ester (a carbon carrying a
+    // terminal O or S) recognised from the graph.
     bool double_bond = false;
     // Rings sharing exactly one bond with this one, three or more atoms (the two rings of
     // norbornane), or exactly one atom (a spiro junction); increasing.

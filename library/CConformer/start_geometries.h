@@ -71,10 +71,11 @@ public:
     // "ring 1 (C1..C6)", "rings 2, 3 (C1..C10)"; rings counted from 1.
     const std::string& get_label() const { return label; }
     // The input's form when it is one of the templates ("chair", "twist-boat ...",
-    // "envelope C3 up"), "planar", "irregular"; empty for a unit of several rings.
+    // "envelope C3 up") or a half-chair, else "planar" or "irregular"; empty for a unit
+    // of several rings and for a ring that keeps its shape.
     const std::string& get_start_form() const { return start_form; }
     // Why the unit has no forms or fewer than its templates ("aromatic", "bridged ring
-    // system", "2 forms clash"); empty otherwise.
+    // system (a rigid cage)", "forms dropped: 1 strained, 2 clashing"); empty otherwise.
     const std::string& get_note() const { return note; }
     // The forms that passed every check, not counting the input's own.
     const std::vector<RingForm>& get_forms() const { return forms; }
@@ -112,7 +113,8 @@ struct AmineNitrogen {
     // nitrogen's exocyclic substituent, otherwise the smallest substituent. 0 when not
     // invertible.
     int moving = 0;
-    // Why not ("planar", "amide or aryl neighbour", ...); empty when invertible.
+    // Why not ("planar", "amide, aryl, vinyl or sulfonyl neighbour", "ring fusion or
+    // bridgehead", ...); empty when invertible.
     std::string reason;
 };
 
@@ -122,8 +124,10 @@ std::vector<AmineNitrogen> find_amine_nitrogens(const CBasicConformer& input,
                                                 const std::vector<Ring>& rings);
 // `geometry` with the nitrogen's pyramid inverted: its moving neighbour reflected through
 // the plane of the nitrogen and its other two neighbours, the moving neighbour's side of
-// the molecule turned rigidly with it (bond lengths and every centre on that side kept).
-// Throws std::invalid_argument for a nitrogen that is not invertible.
+// the molecule turned rigidly with it (bond lengths and every centre on that side kept)
+// and about its bond to the nitrogen so that its torsion there is reversed (a staggered
+// methyl stays staggered). Throws std::invalid_argument for a nitrogen that is not
+// invertible.
 CBasicConformer invert_nitrogen(const CBasicConformer& geometry, const CBondGraph& graph,
                                 const AmineNitrogen& nitrogen);
 
@@ -164,7 +168,8 @@ public:
     // Every nitrogen of three or four neighbours.
     const std::vector<AmineNitrogen>& get_nitrogens() const { return nitrogens; }
     // The number of combinations, the input included, before any is built:
-    // prod(1 + forms of each unit) * 2^(invertible nitrogens); UINT64_MAX when larger.
+    // prod(1 + forms of each unit) * 2^(invertible nitrogens); UINT64_MAX when larger
+    // (the combinations past it are then out of reach).
     std::uint64_t count() const;
     // The name of combination k without building it. Throws std::out_of_range for
     // k >= count().
