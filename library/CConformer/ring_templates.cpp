@@ -11,7 +11,7 @@
 // torsions in the ratio 2 : -1 : -1 (GFN2-xTB gives 66, -32, -32 for cyclohexane, 5.4
 // kcal/mol above the chair); boats are saddle points between twist-boats and are not
 // taken. Seven- and eight-membered rings take the lowest forms of J. B. Hendrickson,
-// J. Am. Chem. Soc. 1967, 89, 7036-7043 and 7047-7061: the twist-chair of cycloheptane
+// J. Am. Chem. Soc. 1967, 89, 7036 and 7047: the twist-chair of cycloheptane
 // (its chair is a saddle point on the way between twist-chairs), and the boat-chair and
 // the crown of cyclooctane; their patterns are the torsions of cycloheptane and
 // cyclooctane optimised with GFN2-xTB, within 3 degrees of Hendrickson's.
@@ -68,9 +68,9 @@ std::vector<double> scaled(std::vector<double> values, double by) {
     return values;
 }
 
-// The half-chair of cyclohexene (F. A. L. Anet and M. Z. Haq, J. Am. Chem. Soc. 1965, 87,
-// 3147; torsions about 0, 15, -45, 60, -45, 15 degrees from the double bond on): only to
-// name an input ring, since a ring holding a double bond is only ever flipped.
+// The half-chair of cyclohexene, torsions from the double bond on in the ratio 0, 1, -3, 4,
+// -3, 1 (GFN2-xTB gives 0, 16, -47, 64, -47, 16 degrees): only to name an input ring,
+// since a ring holding a double bond is only ever flipped.
 const std::vector<double> HALF_CHAIR_PATTERN = {0.0, 0.25, -0.75, 1.0, -0.75, 0.25};
 
 // Twist-chair: the C2 axis through position 0 and the middle of bond 3. Boat-chair: the
