@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::ifstream in("job.log", std::ios::binary);
     EnergyDipole values;
-    const bool whole_read =
-        read_energy_dipole(in, true, values) == EnergyDipoleMissing::none;
+    const bool whole_read = read_energy_dipole(in, true, values) == EnergyDipoleMissing::none;
     fuzz::check(read == whole_read && (!read || (plain.energy == values.energy &&
                                                  plain.dipole == values.dipole_length())),
                 "the tail and the whole file give different results");

@@ -21,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ReadError error = read_xyz_file("molecule.xyz", conformer);
     if (!error.ok()) {
         const long lines = 1 + static_cast<long>(std::count(text.begin(), text.end(), '\n'));
-        fuzz::check(error.line >= 0 && error.line <= lines + 1,
-                    "a refusal names line " + std::to_string(error.line) + " of " +
-                        std::to_string(lines));
+        fuzz::check(
+            error.line >= 0 && error.line <= lines + 1,
+            "a refusal names line " + std::to_string(error.line) + " of " + std::to_string(lines));
         return 0;
     }
     const int atoms = conformer.get_size();

@@ -4,7 +4,8 @@
 // against the bond list; local edits and the joining of two fragments; the conformer
 // driven by its Z-matrix, its hydrogen bonds, and the conformer generator; bonds
 // perceived from distances, and the generator's Z-matrix tree and rotatable bonds
-// derived from them.
+// derived from them; the rings, their conformers and the amine nitrogens' inversion,
+// which give the generator its start geometries.
 #pragma once
 
 #include "CConformer/basic_conformer.h"
@@ -12,4 +13,7 @@
 #include "CConformer/bonds.h"
 #include "CConformer/conformer_setup.h"
 #include "CConformer/generator.h"
+#include "CConformer/geometry_checks.h"
+#include "CConformer/rings.h"
 #include "CConformer/rotatable_conformer.h"
+#include "CConformer/start_geometries.h"

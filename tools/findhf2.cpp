@@ -9,15 +9,15 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
-#include <sstream>
 #include <iostream>
-#include <cmath>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -217,10 +217,10 @@ void refuse_miscased_energy(const EnergyKind& kind) {
     if (std::any_of(files.begin(), files.end(),
                     [&](const std::string& file) { return has_archive_entry(file, kind.key); }))
         return;
-    const bool meant =
-        capitals == "G" || capitals == "H" ||
-        std::any_of(files.begin(), files.end(),
-                    [&](const std::string& file) { return has_archive_entry(file, capitals); });
+    const bool meant = capitals == "G" || capitals == "H" ||
+                       std::any_of(files.begin(), files.end(), [&](const std::string& file) {
+                           return has_archive_entry(file, capitals);
+                       });
     if (meant)
         throw cli::Failure{"no file in " + LIST_FILE + " has an energy \"" + kind.key +
                            "\": did you mean " + capitals + "?"};

@@ -42,6 +42,12 @@ inline std::string too_many_neighbours_message(const std::string& atom,
            atom_list(neighbours) + "); a Z-matrix tree allows at most four";
 }
 
+inline std::string ring_neighbours_message(const std::string& atom,
+                                           const std::vector<int>& neighbours) {
+    return atom + " has " + std::to_string(neighbours.size()) + " neighbours (atoms " +
+           atom_list(neighbours) + "); ring perception allows at most six";
+}
+
 inline std::string pieces_message(const std::vector<std::vector<int>>& pieces) {
     std::string text =
         "the bonds found split the molecule into " + std::to_string(pieces.size()) + " pieces (";

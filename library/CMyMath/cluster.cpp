@@ -6,11 +6,11 @@
 #include <utility>
 
 #include "CMyMath/axes.h"
-#include "rotation.h"
+#include "CMyMath/rotation.h"
 
 using namespace confsearch;
 
-using confsearch::detail::Rotation;
+using confsearch::Rotation;
 
 namespace {
 

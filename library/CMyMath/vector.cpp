@@ -5,12 +5,12 @@
 #include <iostream>
 
 #include "CMyMath/axes.h"
-#include "rotation.h"
+#include "CMyMath/rotation.h"
 
 using namespace confsearch;
 
 using confsearch::ORIGIN;
-using confsearch::detail::Rotation;
+using confsearch::Rotation;
 
 double radian(double degrees) { return degrees * PI / 180; }
 

@@ -5,11 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "COutFile/formats/output_format.h"
+#include "COutFile/formats/output_text.h"
 #include "format_fields.h"
 #include "format_messages.h"
 #include "orca_keywords.h"
-#include "COutFile/formats/output_format.h"
-#include "COutFile/formats/output_text.h"
 #include "structure_block.h"
 
 namespace confsearch {

@@ -3,10 +3,10 @@
 #include <array>
 #include <utility>
 
-#include "format_messages.h"
 #include "COutFile/formats/orca_output.h"
 #include "COutFile/formats/output_text.h"
 #include "COutFile/formats/xtb_output.h"
+#include "format_messages.h"
 
 namespace confsearch {
 

@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "COutFile/formats/output_text.h"
 #include "format_fields.h"
 #include "format_messages.h"
-#include "COutFile/formats/output_text.h"
 
 namespace confsearch::detail {
 

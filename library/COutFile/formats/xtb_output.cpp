@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "format_fields.h"
-#include "format_messages.h"
 #include "COutFile/formats/output_format.h"
 #include "COutFile/formats/output_text.h"
+#include "format_fields.h"
+#include "format_messages.h"
 #include "structure_block.h"
 
 namespace confsearch {

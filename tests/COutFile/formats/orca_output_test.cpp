@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "orca_keywords.h"
 #include "COutFile/formats/orca_output.h"
 #include "COutFile/formats/output_text.h"
 #include "TestSupport.h"
+#include "orca_keywords.h"
 
 namespace fs = std::filesystem;
 using confsearch::OutputResult;

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-namespace confsearch::detail {
+namespace confsearch {
 
 // A right-handed turn by angle about the direction axis through the origin (Rodrigues'
 // formula about the unit axis n); throws the angle for a zero axis.
@@ -29,4 +29,4 @@ private:
     double sin_ = 0.0;
 };
 
-}  // namespace confsearch::detail
+}  // namespace confsearch
