@@ -17,6 +17,7 @@
 #include <iostream>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -37,23 +38,27 @@ const char* const USAGE =
 const cli::Help HELP = {
     "usage: sort_outputs [options] atoms energy_tolerance dipole_tolerance geometry_tolerance "
     "reference_atom [interchangeable_atom ...]",
-    "Ranks the Gaussian output files named in list.txt (one name per line) by energy and\n"
-    "groups the duplicate conformers: energies within energy_tolerance (hartree), dipoles\n"
-    "within dipole_tolerance (atomic units), geometries superposed on the reference atom\n"
-    "within geometry_tolerance (angstrom); interchangeable atoms are matched as a set.\n"
-    "Writes errorfile.txt (the files that could not be read), all_list2.txt,\n"
-    "unique_list2.txt, ensemble.txt and unique_conformers.xyz into the working directory.\n"
+    "Ranks the output files of Gaussian, ORCA or xtb named in list.txt (one name per line)\n"
+    "by energy and groups the duplicate conformers: energies within energy_tolerance\n"
+    "(hartree), dipoles within dipole_tolerance (atomic units), geometries superposed on\n"
+    "the reference atom within geometry_tolerance (angstrom); interchangeable atoms are\n"
+    "matched as a set. Writes errorfile.txt (the files that could not be read),\n"
+    "all_list2.txt, unique_list2.txt, ensemble.txt and unique_conformers.xyz into the\n"
+    "working directory.\n"
     "\n"
     "  --temperature K      temperature of the populations in ensemble.txt (298.15)\n"
     "  --no-ensemble        no ensemble.txt and unique_conformers.xyz\n"
-    "  --energy KIND        rank by HF (the default), another archive entry (MP2, ...), G or H\n"
+    "  --energy KIND        rank by the final energy (HF, the default), an archive entry of\n"
+    "                       Gaussian (MP2, ...), G or H\n"
     "  --input-orientation  read a job run with nosym from its Input orientation table\n"
     "  --symmetry           match the symmetric terminal groups found in the bonds\n"
+    "  --minima             leave out saddle points (results with imaginary frequencies)\n"
     "  -h, --help           print this help\n"};
 const cli::Option ENERGY{"--energy", "KIND"};
 const cli::Option INPUT_ORIENTATION_OPTION{"--input-orientation", ""};
+const cli::Option MINIMA{"--minima", ""};
 const std::vector<cli::Option> OPTIONS = {sorting::TEMPERATURE, sorting::NO_ENSEMBLE, ENERGY,
-                                          INPUT_ORIENTATION_OPTION, sorting::SYMMETRY};
+                                          INPUT_ORIENTATION_OPTION, sorting::SYMMETRY, MINIMA};
 const char* const MSG_CANNOT_OPEN_LIST = "Cannot open file: list.txt";
 const double DEBYE_PER_AU = 2.541746;  // debye in one atomic unit of dipole (e bohr)
 
@@ -184,6 +189,7 @@ void warn_about_anchors_in_groups(int atoms, int reference_atom,
 ResultReadOptions reading(const cli::Options& options) {
     ResultReadOptions read;
     read.input_orientation = options.has(INPUT_ORIENTATION_OPTION);
+    read.minima_only = options.has(MINIMA);
     if (options.has(ENERGY) && !EnergyKind::parse(options.value(ENERGY), read.energy))
         throw cli::Failure{
             "the energy must be HF, another archive entry's key (MP2, CCSD(T), "
@@ -263,6 +269,42 @@ void warn_about_temperatures(const COutSortList& results, const EnergyKind& kind
                                "); the " + kind.name() + " values stay those of the files");
 }
 
+// A result with imaginary frequencies is a saddle point, not a conformer: each is named
+// (--minima leaves them out instead).
+void warn_about_saddle_points(const COutSortList& results) {
+    for (int i = 1; i <= results.get_count(); ++i) {
+        const std::string text = saddle_point_text(results[i].details);
+        if (!text.empty()) std::cerr << PROGRAM << ": " << results[i].name << ": " << text << '\n';
+    }
+}
+
+// Results of different programs, methods or basis sets have energies on different
+// scales; ranking them together may be meant, but is said once, group by group.
+void warn_about_levels_of_theory(const COutSortList& results) {
+    std::map<std::string, std::vector<std::string>> levels;
+    std::set<OutputProgram> programs;
+    for (int i = 1; i <= results.get_count(); ++i)
+        if (!results[i].details.method.empty()) programs.insert(results[i].details.program);
+    for (int i = 1; i <= results.get_count(); ++i) {
+        const OutputResult& job = results[i].details;
+        if (job.method.empty()) continue;
+        std::string level = job.basis.empty() ? job.method : job.method + "/" + job.basis;
+        if (programs.size() > 1) level = std::string(program_name(job.program)) + " " + level;
+        levels[level].push_back(results[i].name);
+    }
+    if (levels.size() < 2) return;
+    std::string groups;
+    for (const auto& [level, files] : levels) {
+        if (!groups.empty()) groups += "; ";
+        groups += level + ": " + std::to_string(files.size()) +
+                  (files.size() == 1 ? " file (" : " files (") + files.front() +
+                  (files.size() > 1 ? ", ...)" : ")");
+    }
+    cli::warn(PROGRAM,
+              "these results come from different levels of theory and are ranked together: " +
+                  groups);
+}
+
 // A file named twice in "list.txt" is read and ranked twice.
 void warn_about_repeated_files(const COutSortList& results) {
     std::map<std::string, int> named;
@@ -302,9 +344,11 @@ int run(int all_argc, char* all_argv[]) {
         return cli::EXIT_FAILED;
     }
     for (const LeftOut& file : results.left_out())
-        std::cerr << PROGRAM << ": " << file.name << ": " << file.reason << '\n';
+        std::cerr << PROGRAM << ": " << file.where() << ": " << file.reason << '\n';
     if (!options.has(ENERGY)) note_other_energies(results);
     warn_about_temperatures(results, read.energy, ensemble.temperature);
+    warn_about_saddle_points(results);
+    warn_about_levels_of_theory(results);
     warn_about_repeated_files(results);
     try {
         sorting::sort_and_group(PROGRAM, results, {tolerances[0], tolerances[1], tolerances[2]},

@@ -8,10 +8,10 @@ using namespace confsearch;
 bool CConfSortList::read_filelist(const std::string& file) {
     return detail::read_listed_outputs(
                file, ERROR_FILE, entries, count,
-               [](CConfSort& result, const std::string& name) -> std::string {
-                   return result.get_info(name) ? "" : "unreadable";
+               [](CConfSort& result, const std::string& name) {
+                   return result.get_info(name) ? ReadError{} : ReadError{"unreadable"};
                },
-               [](const std::string&, const std::string&) {})
+               [](const std::string&, const ReadError&) {})
         .listed;
 }
 

@@ -89,13 +89,23 @@ Ensemble ensemble_of(const COutSortList& list, double temperature) {
 
 void write_ensemble_table(std::ostream& out, const COutSortList& list, const Ensemble& ensemble,
                           const std::string& energy_name) {
+    // The count of imaginary frequencies of each conformer, where its job computed
+    // frequencies: a column only when some job of the list did.
+    bool frequencies = false;
+    for (int i = 1; i <= list.get_count(); ++i)
+        frequencies = frequencies || list[i].details.has_frequencies;
     out << "# group\tname\tenergy (" << energy_name
         << ", hartree)\tdE (kcal/mol)\tpopulation (% at " << general(ensemble.temperature)
-        << " K)\tresults\n";
+        << " K)\tresults" << (frequencies ? "\timaginary frequencies" : "") << "\n";
     for (const EnsembleMember& m : ensemble.members) {
         const COutSort& head = list[m.position];
         out << m.group << '\t' << head.name << '\t' << general(head.energy) << '\t'
-            << fixed(m.relative, 4) << '\t' << fixed(m.population, 2) << '\t' << m.results << '\n';
+            << fixed(m.relative, 4) << '\t' << fixed(m.population, 2) << '\t' << m.results;
+        if (frequencies) {
+            out << '\t';
+            if (head.details.has_frequencies) out << head.details.imaginary_frequencies.size();
+        }
+        out << '\n';
     }
     out << "# distinct conformers: " << ensemble.members.size() << ", results: " << ensemble.results
         << '\n';

@@ -44,7 +44,9 @@ Ensemble ensemble_of(const COutSortList& list, double temperature);
 
 // "ensemble.txt": a "#" line naming the columns, the energy (energy_name: "HF", "G", ...)
 // and the temperature; per distinct conformer group, name, energy, dE (kcal/mol),
-// population (%) and the results of its group, tab-separated; a "#" line with the counts.
+// population (%), the results of its group and, when any job of the list computed
+// frequencies, the count of imaginary ones (empty for a job without), tab-separated; a
+// "#" line with the counts.
 void write_ensemble_table(std::ostream& out, const COutSortList& list, const Ensemble& ensemble,
                           const std::string& energy_name);
 // "unique_conformers.xyz": one xyz frame per distinct conformer, its comment line

@@ -56,3 +56,7 @@ std::ostream& operator<<(std::ostream& out, const COutSortList& list) {
     detail::write_records(out, list.entries, list.count);
     return out;
 }
+
+std::string confsearch::LeftOut::where() const {
+    return line > 0 ? name + ", line " + std::to_string(line) : name;
+}

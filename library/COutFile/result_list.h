@@ -23,6 +23,10 @@ struct LeftOut {
     std::string label;   // collection label ("NAME_3"); empty for an output file
     std::string name;    // output file or record name ("conf07.log"); empty when unreadable
     std::string reason;  // what was missing or wrong, in words
+    long line = 0;       // the line of the file at fault; 0 where none is named
+
+    // "conf07.out, line 18342" or "conf07.out": the name with the line where there is one.
+    std::string where() const;
 };
 
 // An output file ranked by its "HF=" energy whose archive also holds post-HF energies.

@@ -12,15 +12,15 @@ bool COutSortList::read_filelist(const std::string& file) {
     other_energies_list.clear();
     const detail::ListedOutputs listed = detail::read_listed_outputs(
         file, ERROR_FILE, entries, count,
-        [this](COutSort& result, const std::string& name) -> std::string {
+        [this](COutSort& result, const std::string& name) {
             ResultReadStatus status = result.read_info(name, confsize, read_options);
-            if (!status.ok()) return status.reason(confsize);
+            if (!status.ok()) return ReadError{status.reason(confsize), status.line()};
             if (!status.post_hf.empty())
                 other_energies_list.push_back({name, std::move(status.post_hf)});
-            return "";
+            return ReadError{};
         },
-        [this](const std::string& name, const std::string& reason) {
-            left_out_list.push_back({"", name, reason});
+        [this](const std::string& name, const ReadError& error) {
+            left_out_list.push_back({"", name, error.what, error.line});
         });
     error_file_complete = listed.error_file_complete;
     return listed.listed;

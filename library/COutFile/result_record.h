@@ -1,5 +1,5 @@
 // One ranked result of a conformer search: name, energy, dipole, group and final
-// geometry, read from a Gaussian output file.
+// geometry, read from an output file of Gaussian, ORCA or xtb.
 #pragma once
 
 #include "CConformer/basic_conformer.h"
@@ -7,6 +7,7 @@
 #include "COutFile/formats/output_result.h"
 
 #include <array>
+#include <fstream>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -43,7 +44,23 @@ public:
     // Fills D for the classes H, C, N, O from the reference atom (1-based).
     void calc_D(int reference_atom);
     bool equal_D(const COutSort& other, double tolerance) const;
+
+private:
+    // read_info for an output of Gaussian (in open on it), and of ORCA or xtb.
+    confsearch::ResultReadStatus read_gaussian(std::ifstream& in, const std::string& file,
+                                               int atoms,
+                                               const confsearch::ResultReadOptions& options);
+    confsearch::ResultReadStatus read_other(const std::string& file, int atoms,
+                                            const confsearch::ResultReadOptions& options);
 };
+
+namespace confsearch {
+
+// "1 imaginary frequency (-45.2 cm-1): a saddle point, not a minimum", for a result with
+// imaginary frequencies; "" for one without.
+std::string saddle_point_text(const OutputResult& details);
+
+}  // namespace confsearch
 
 // name, tab, energy, tab, dipole, tab, group, line end; 12 significant digits.
 std::ostream& operator<<(std::ostream& out, const COutSort& result);

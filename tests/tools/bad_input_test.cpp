@@ -563,8 +563,9 @@ std::vector<Row> sort_outputs_rows() {
                 "cannot open"),
             left_out("OutputEmpty", conf01_and_broken([](const std::string&) { return ""; }),
                      no_archive),
+            // A file that no program's banner opens is no output at all.
             left_out("OutputBinary", conf01_and_broken([](const std::string&) { return BINARY; }),
-                     no_archive),
+                     "not an output of Gaussian, ORCA or xtb"),
             left_out("OutputCutInsideTheFinalTable", conf01_and_broken([](const std::string& t) {
                          return t.substr(0, t.rfind("Standard orientation:") + 700);
                      }),

@@ -350,6 +350,52 @@ std::vector<std::string> post_hf_energies(std::istream& in, Pos from) {
     return keys;
 }
 
+bool read_level_of_theory(std::istream& in, std::string& method, std::string& basis) {
+    // The header opens every archive block; a line wrap may fall anywhere in it, and
+    // Gaussian 03 and older part its fields by "|":
+    //  1\1\GINC-SHAS0303\FOpt\RM062X\def2TZVPP\C8H13N1O2\JVALEGRE@COLOSTATE.E
+    //  DU\26-Jan-2019\0\\#p m062x/def2tzvpp opt\\...
+    for (const char* const start : {"1\\1\\", "1|1|"}) {
+        if (!file_find_ignore_linux(in, start, -1, std::ios_base::end)) continue;
+        const char separator = start[1];
+        std::vector<std::string> fields(1);
+        for (int c = in.get(); c != EOF && fields.size() <= 4; c = in.get()) {
+            if (c == separator)
+                fields.emplace_back();
+            else if (!is_wrap(c))
+                fields.back() += static_cast<char>(c);
+        }
+        in.clear();
+        // GINC-HOST, the job type, the method, the basis.
+        if (fields.size() < 5) return false;
+        method = fields[2];
+        basis = fields[3];
+        return !method.empty();
+    }
+    return false;
+}
+
+std::vector<double> read_imaginary_frequencies(std::istream& in, int count) {
+    // Each frequency analysis lists the frequencies, lowest first, three to a line:
+    //  Harmonic frequencies (cm**-1), IR intensities (KM/Mole), Raman scattering
+    //  ...
+    //  Frequencies --   -426.4133                38.9640                50.3832
+    std::vector<double> found;
+    if (count <= 0 || !file_find_linux(in, HARMONIC_FREQUENCIES, -1, std::ios_base::end))
+        return found;
+    while (static_cast<int>(found.size()) < count &&
+           file_find_linux(in, FREQUENCIES_LINE, 1, std::ios_base::cur)) {
+        std::string line;
+        std::getline(in, line);
+        std::istringstream values(line);
+        values.imbue(std::locale::classic());
+        for (double value = 0; static_cast<int>(found.size()) < count && values >> value;)
+            if (value < 0) found.push_back(value);
+    }
+    in.clear();
+    return found;
+}
+
 bool has_archive_entry(const std::string& file, const std::string& key) {
     std::ifstream in;
     if (!detail::open_readable(in, file)) return false;
@@ -431,6 +477,17 @@ ResultReadStatus read_gaussian_result(std::istream& in, int atoms, bool whole_fi
         case EnergyDipoleMissing::dipole_vector: return {Status::no_dipole_vector, {}};
         case EnergyDipoleMissing::none: break;
     }
+    // A frequency job's archive counts the imaginary frequencies after the dipole:
+    //  ...\PG=C01 [X(C8H13N1O2)]\NImag=0\\0.05819207,...
+    const Pos after_dipole = tell(in);
+    int imaginary = 0;
+    if (find_archive_entry(in, ARCHIVE_IMAGINARY, 1, std::ios_base::cur, whole_file) &&
+        in >> imaginary && imaginary >= 0)
+        result.imaginary_count = imaginary;
+    seek(in, after_dipole);
+    read_level_of_theory(in, result.method, result.basis);
+    seek(in, after_dipole);
+
     Status status;
     const EnergyKind& kind = options.energy;
     if (kind.source == EnergyKind::archive_entry && kind.key == DEFAULT_OPTIONS.energy.key) {
@@ -506,6 +563,7 @@ std::string ResultReadStatus::reason(int atoms) const {
         case no_chosen_number: return "no number after \"" + energy.keyword() + "\"";
         case no_orientation:
             return "neither a \"Standard orientation:\" nor an \"Input orientation:\" table";
+        case refused: return error.what;
         case geometry: break;
     }
     switch (table.outcome) {

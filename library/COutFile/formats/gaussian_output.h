@@ -55,6 +55,8 @@ GeometryTableStatus read_orientation_table(std::istream& in, const std::string& 
 inline const std::string ARCHIVE_ENERGY = "HF=";
 inline const std::string ARCHIVE_MP2 = "MP2=";
 inline const std::string ARCHIVE_DIPOLE = "Dipole=";
+// The count of imaginary frequencies in the archive of a frequency job, "\NImag=1\".
+inline const std::string ARCHIVE_IMAGINARY = "NImag=";
 
 // Like file_find_ignore_linux, but passes over occurrences of key that are not entries
 // of the archive block (the nearest character before them, wraps passed over, is not
@@ -93,6 +95,11 @@ std::vector<std::string> post_hf_energies(std::istream& in, detail::Pos from);
 // Whether the archive block of an output file holds an entry of the key ("MP2" for
 // "\MP2=..."); false for a file that cannot be read.
 bool has_archive_entry(const std::string& file, const std::string& key);
+
+// ---- Frequencies ---------------------------------------------------------------------
+
+inline const std::string HARMONIC_FREQUENCIES = "Harmonic frequencies";
+inline const std::string FREQUENCIES_LINE = " Frequencies --";
 
 // ---- Thermochemistry ---------------------------------------------------------------
 
@@ -137,6 +144,9 @@ struct ResultReadOptions {
     // A file with no "Standard orientation:" table (a job run with nosym) is read from its
     // last "Input orientation:" table instead of being refused.
     bool input_orientation = false;
+    // A result with imaginary frequencies, a saddle point, is refused: a conformer
+    // search keeps minima.
+    bool minima_only = false;
 };
 
 // Why an output file gave no result.
@@ -152,6 +162,8 @@ struct ResultReadStatus {
         no_chosen_energy,  // the energy chosen other than "HF=" is not in the file: see energy
         no_chosen_number,  // the keyword of the chosen energy without a number after it
         no_orientation,    // neither a "Standard orientation:" nor an "Input orientation:" table
+        refused,           // not a Gaussian output, refused by its own program's reader or
+                           // by none: see error
     };
     ResultReadStatus(What outcome = none, GeometryTableStatus geometry_table = {})
         : what(outcome), table(geometry_table) {}
@@ -160,6 +172,7 @@ struct ResultReadStatus {
     GeometryTableStatus table;
 
     EnergyKind energy;
+    ReadError error;
     // Read with the "HF=" energy: the keys of the post-HF energies that the archive holds
     // beside it ("MP2", ...), in archive order.
     std::vector<std::string> post_hf;
@@ -168,6 +181,8 @@ struct ResultReadStatus {
     // The reason in words, for a molecule of `atoms` atoms ("no \"Dipole=\" entry after
     // the last \"HF=\"", "a final table of 20 atoms where 13 atoms were asked for", ...).
     std::string reason(int atoms) const;
+    // The line of the file at fault, where the reader names one; 0 otherwise.
+    long line() const { return what == refused ? error.line : 0; }
 };
 
 // The energy, dipole and final geometry of one job, as read_gaussian_result finds them.
@@ -178,7 +193,23 @@ struct GaussianResult {
     // With the free energy or enthalpy chosen, the temperature (K) of its thermochemistry;
     // 0 where the file does not print it.
     double temperature = 0.0;
+    // The archive's "NImag=" of a frequency job, -1 for a job without frequencies.
+    int imaginary_count = -1;
+    // Their values (cm-1), filled in by the reader of the whole file.
+    std::vector<double> imaginary_frequencies;
+    // Method and basis as the archive's header names them ("RB3LYP", "6-31G(d)"); empty
+    // when its header lies outside the stream read.
+    std::string method;
+    std::string basis;
 };
+
+// The imaginary frequencies (cm-1, negative) of the last frequency analysis of an output
+// file, as many as count; fewer when the file does not print them.
+std::vector<double> read_imaginary_frequencies(std::istream& in, int count);
+// Method and basis from the header of the last archive block: its fifth and sixth
+// fields, "RB3LYP" and "6-31G(d)" of "1\1\GINC-HOST\FOpt\RB3LYP\6-31G(d)\C4H10O1\...".
+// False when there is none.
+bool read_level_of_theory(std::istream& in, std::string& method, std::string& basis);
 
 // The energy, dipole and final geometry of an output file of `atoms` atoms, from a stream
 // holding the whole file or (whole_file false) only its end.

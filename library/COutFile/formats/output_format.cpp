@@ -1,6 +1,8 @@
 #include "COutFile/formats/output_format.h"
 
+#include <algorithm>
 #include <array>
+#include <fstream>
 #include <utility>
 
 #include "COutFile/formats/orca_output.h"
@@ -48,6 +50,20 @@ std::optional<OutputProgram> recognise_output(std::string_view head) {
 
 std::optional<OutputProgram> recognise_output(OutputText& text) {
     return recognise_output(text.head(RECOGNITION_BYTES));
+}
+
+std::optional<OutputProgram> recognise_output_file(const std::string& file) {
+    // Every program prints its banner within its first lines: reading 64 KB of each of
+    // ten thousand Gaussian outputs would cost more than their results. Batch-script
+    // lines before the banner, or a UTF-16 file, take the longer way.
+    std::array<char, 4096> first{};
+    std::ifstream in(file, std::ios::binary);
+    in.read(first.data(), static_cast<std::streamsize>(first.size()));
+    const auto got = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0));
+    if (const auto program = recognise_output(std::string_view(first.data(), got))) return program;
+    OutputText text;
+    if (got == 0 || !text.open(file).ok()) return std::nullopt;
+    return recognise_output(text);
 }
 
 ReadError read_output_file(const std::string& file, OutputResult& result) {

@@ -24,6 +24,10 @@ inline constexpr std::size_t RECOGNITION_BYTES = 64 * 1024;
 std::optional<OutputProgram> recognise_output(std::string_view head);
 // The same for the first RECOGNITION_BYTES of an opened text.
 std::optional<OutputProgram> recognise_output(OutputText& text);
+// The same for a file, from its first few kilobytes where the banner stands, or its
+// first RECOGNITION_BYTES when batch-script lines come before it; nullopt also for a file
+// that cannot be read.
+std::optional<OutputProgram> recognise_output_file(const std::string& file);
 
 // Reads the result of an ORCA or xtb output file with the reader of the program that
 // wrote it. A Gaussian output is recognised but not read here: until the Gaussian reader

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "detail/text_io.h"
+#include "myfile/read_error.h"
 
 namespace confsearch::detail {
 
@@ -219,9 +220,9 @@ struct ListedOutputs {
 };
 
 // Fills entries 1.. from the output files named in a list file, the first word of each
-// line; read_one(record, name) reads one and returns "" or the reason it was refused.
-// Every name is echoed on standard output; refused ones are written to error_file,
-// handed to refused(name, reason), and their slot is reused. The list ends at the first
+// line; read_one(record, name) reads one and returns why it was refused (a ReadError,
+// ok() when it was read). Every name is echoed on standard output; refused ones are
+// written to error_file, handed to refused(name, error), and their slot is reused. The list ends at the first
 // line without a word. Sets count to the results read.
 template <class Record, class ReadOne, class Refused>
 ListedOutputs read_listed_outputs(const std::string& file, const std::string& error_file,
@@ -245,12 +246,12 @@ ListedOutputs read_listed_outputs(const std::string& file, const std::string& er
         std::cout << output << '\n';
         skip_line(list);
         if (!named) break;
-        const std::string reason = read_one(entries[i], output);
-        if (reason.empty()) {
+        const ReadError error = read_one(entries[i], output);
+        if (error.ok()) {
             ++i;
         } else {
             errors << output << '\n';
-            refused(output, reason);
+            refused(output, error);
         }
         if (list.peek() == std::char_traits<char>::eof()) break;
     }
