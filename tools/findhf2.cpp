@@ -57,8 +57,8 @@ const cli::Help HELP = {
 const cli::Option ENERGY{"--energy", "KIND"};
 const cli::Option INPUT_ORIENTATION_OPTION{"--input-orientation", ""};
 const cli::Option MINIMA{"--minima", ""};
-const std::vector<cli::Option> OPTIONS = {sorting::TEMPERATURE, sorting::NO_ENSEMBLE, ENERGY,
-                                          INPUT_ORIENTATION_OPTION, sorting::SYMMETRY, MINIMA};
+const std::vector<cli::Option> OPTIONS = {sorting::TEMPERATURE,     sorting::NO_ENSEMBLE, ENERGY,
+                                          INPUT_ORIENTATION_OPTION, sorting::SYMMETRY,    MINIMA};
 const char* const MSG_CANNOT_OPEN_LIST = "Cannot open file: list.txt";
 const double DEBYE_PER_AU = 2.541746;  // debye in one atomic unit of dipole (e bohr)
 
@@ -300,9 +300,9 @@ void warn_about_levels_of_theory(const COutSortList& results) {
                   (files.size() == 1 ? " file (" : " files (") + files.front() +
                   (files.size() > 1 ? ", ...)" : ")");
     }
-    cli::warn(PROGRAM,
-              "these results come from different levels of theory and are ranked together: " +
-                  groups);
+    cli::warn(
+        PROGRAM,
+        "these results come from different levels of theory and are ranked together: " + groups);
 }
 
 // A file named twice in "list.txt" is read and ranked twice.

@@ -25,6 +25,9 @@ void COutInfo::clear() {
     charge = 0;
     multiplicity = 1;
     conformer.reinstall(0);
+    whole_route.clear();
+    total_cpu_seconds = 0;
+    job_steps = 0;
     missing.clear();
 }
 
@@ -48,6 +51,9 @@ bool COutInfo::get_info(const std::string& file, int atoms) {
     const auto& [x, y, z] = dipole_xyz;
     dipole_module = std::sqrt(z * z + (x * x + y * y));
     cpu_seconds = summary.cpu_seconds;
+    whole_route = summary.whole_route;
+    total_cpu_seconds = summary.total_cpu_seconds;
+    job_steps = summary.job_steps;
     charge = summary.charge;
     multiplicity = summary.multiplicity;
     conformer.reinstall(atoms);

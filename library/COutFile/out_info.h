@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CConformer/basic_conformer.h"
+#include "COutFile/formats/output_result.h"
 
 #include <array>
 #include <iosfwd>
@@ -24,6 +25,11 @@ public:
     int charge = 0;
     int multiplicity = 1;
     CBasicConformer conformer;  // the last "Standard orientation:" table
+    // The route over all its lines (route keeps the first), and the cpu time of every job
+    // step summed, with the count of steps.
+    std::string whole_route;
+    int total_cpu_seconds = 0;
+    int job_steps = 0;
 
     COutInfo();
 
@@ -41,6 +47,17 @@ public:
 private:
     std::string missing;
 };
+
+namespace confsearch {
+
+// The report of an ORCA or xtb output in the manner of the Gaussian one: name, program and
+// version, method and basis, energy, dipole, G and H when printed, the imaginary
+// frequencies when the job computed frequencies, charge and multiplicity, then the
+// geometry and an empty line.
+std::ostream& write_output_report(std::ostream& out, const std::string& file,
+                                  const OutputResult& result);
+
+}  // namespace confsearch
 
 // The report: name, route, energies, rotational constants, dipole, cpu time, charge and
 // multiplicity, then the geometry and an empty line; the single line tab, "Error!" for an

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <ostream>
 
 #include "COutFile/out_info.h"
@@ -27,4 +28,34 @@ std::ostream& operator<<(std::ostream& out, const COutInfo& info) {
     out.precision(6);
     out << info.conformer << '\n';
     return out;
+}
+
+std::ostream& confsearch::write_output_report(std::ostream& out, const std::string& file,
+                                              const OutputResult& result) {
+    out << file << '\n' << program_name(result.program);
+    if (!result.version.empty()) out << ' ' << result.version;
+    out << ": " << result.method << (result.basis.empty() ? "" : "/" + result.basis);
+    if (!result.solvent.empty()) out << ' ' << result.solvent;
+    out << '\n' << std::fixed;
+    out.precision(7);
+    out << "energy=" << result.energy << '\n';
+    if (result.free_energy) out << "G=" << *result.free_energy << '\n';
+    if (result.enthalpy) out << "H=" << *result.enthalpy << '\n';
+    const auto& [x, y, z] = result.dipole;
+    if (result.has_dipole)
+        out << "Dipole: " << x << ' ' << y << ' ' << z
+            << "  Module=" << std::sqrt(x * x + y * y + z * z) << '\n';
+    if (result.has_frequencies) {
+        out.precision(1);
+        out << "imaginary frequencies: " << result.imaginary_frequencies.size();
+        for (const double value : result.imaginary_frequencies) out << ' ' << value;
+        out << '\n';
+    }
+    out << result.charge << ' ' << result.multiplicity << '\n';
+    out.precision(6);
+    for (std::size_t i = 0; i < result.symbols.size(); ++i) {
+        const CVECTOR& p = result.positions[i];
+        out << result.symbols[i] << '\t' << p.x << '\t' << p.y << '\t' << p.z << '\n';
+    }
+    return out << '\n';
 }

@@ -8,8 +8,8 @@
 #include <iomanip>
 #include <iostream>
 #include <locale>
-#include <sstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 
@@ -90,8 +90,8 @@ ResultReadStatus COutSort::read_gaussian(std::ifstream& in, const std::string& f
         in.clear();
         if (read.imaginary_count > 0)
             read.imaginary_frequencies = read_imaginary_frequencies(in, read.imaginary_count);
-        read.imaginary_frequencies.resize(static_cast<std::size_t>(std::max(read.imaginary_count, 0)),
-                                          std::nan(""));
+        read.imaginary_frequencies.resize(
+            static_cast<std::size_t>(std::max(read.imaginary_count, 0)), std::nan(""));
         if (read.method.empty()) read_level_of_theory(in, read.method, read.basis);
     }
     energy = read.energy;
@@ -105,7 +105,8 @@ ResultReadStatus COutSort::read_gaussian(std::ifstream& in, const std::string& f
     if (read.temperature > 0) details.temperature = read.temperature;
     conformer.reinstall(atoms);
     for (int i = 1; i <= atoms; ++i)
-        conformer.set_exyz(i, CELEMENT(read.atoms[i - 1].atomic_number), read.atoms[i - 1].position);
+        conformer.set_exyz(i, CELEMENT(read.atoms[i - 1].atomic_number),
+                           read.atoms[i - 1].position);
     return status;
 }
 
@@ -117,7 +118,8 @@ std::string chosen_energy(const OutputResult& result, const EnergyKind& kind, do
     const std::string program = program_name(result.program);
     switch (kind.source) {
         case EnergyKind::free_energy:
-            if (!result.free_energy) return "no free energy G (not a frequency job of " + program + ")";
+            if (!result.free_energy)
+                return "no free energy G (not a frequency job of " + program + ")";
             energy = *result.free_energy;
             return "";
         case EnergyKind::enthalpy:
@@ -191,7 +193,8 @@ std::string confsearch::saddle_point_text(const OutputResult& details) {
     const std::vector<double>& values = details.imaginary_frequencies;
     if (values.empty()) return "";
     std::ostringstream text;
-    text << values.size() << (values.size() == 1 ? " imaginary frequency (" : " imaginary frequencies (");
+    text << values.size()
+         << (values.size() == 1 ? " imaginary frequency (" : " imaginary frequencies (");
     text << std::fixed << std::setprecision(1);
     for (std::size_t k = 0; k < values.size(); ++k) {
         if (k > 0) text << ", ";

@@ -893,7 +893,7 @@ Row refused_atoms(const char* name, const std::string& atoms) {
             output("job.log", [](const std::string& t) { return t; }),
             {atoms, "job.log"},
             2,
-            exact("summarize_output: the atom count must lie in 1..100, not " + atoms +
+            exact("summarize_output: the atom count must lie in 0..100, not " + atoms +
                   "\nusage: summarize_output atoms file [file ...]\n"),
             exact("")};
 }
@@ -946,7 +946,13 @@ std::vector<Row> summarize_output_rows() {
              1,
              exact("summarize_output: job.log: no Standard orientation table of 14 atoms\n"),
              exact("\tError!\n")},
-            refused_atoms("AtomCount0", "0"),
+            // 0 takes the count from the file's final geometry.
+            {"AtomCount0",
+             output("job.log", whole),
+             {"0", "job.log"},
+             0,
+             exact(""),
+             starting("job.log\n")},
             refused_atoms("AtomCount101", "101"),
             refused_atoms("AtomCountMinus1", "-1"),
             refused_atoms("AtomCountNotANumber", "fifteen"),

@@ -369,9 +369,10 @@ TEST_F(SortOutputs, ErrorFileOnAFullDiskIsAFailure) {
 namespace {
 
 // The first line of "ensemble.txt".
-std::string table_head(const std::string& energy = "HF", const std::string& kelvin = "298.15") {
+std::string table_head(const std::string& energy = "HF", const std::string& kelvin = "298.15",
+                       bool frequencies = false) {
     return "# group\tname\tenergy (" + energy + ", hartree)\tdE (kcal/mol)\tpopulation (% at " +
-           kelvin + " K)\tresults\n";
+           kelvin + " K)\tresults" + (frequencies ? "\timaginary frequencies" : "") + "\n";
 }
 
 // Standard output, standard error, status and the three original result files of a run.
@@ -445,7 +446,7 @@ TEST_F(SortOutputs, BadOptionsAreRefusedWithTheUsageLine) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--temp", "300", "9", "2e-5", "0.05", "0.15", "1"},
          "sort_outputs: unknown option --temp (the options are --temperature K, --no-ensemble, "
-         "--energy KIND, --input-orientation, --symmetry)\n" +
+         "--energy KIND, --input-orientation, --symmetry, --minima)\n" +
              usage},
         {{"9", "2e-5", "0.05", "0.15", "1", "--no-ensemble"},
          "sort_outputs: option --no-ensemble after the positional arguments: options go first\n" +
@@ -574,7 +575,7 @@ TEST(SortOutputsOnRealFiles, DivinylbenzeneEnsembleAndNosymJob) {
     std::string table = dir.read("ensemble.txt");
     const std::string head = table.substr(table.find("\n1\t") + 3);
     EXPECT_EQ(head.substr(head.find('\t')),
-              "\t-382.3082666\t0.0000\t100.00\t7\n# distinct conformers: 1, results: 7\n");
+              "\t-382.3082666\t0.0000\t100.00\t7\t\n# distinct conformers: 1, results: 7\n");
     const std::string xyz = dir.read("unique_conformers.xyz");
     EXPECT_EQ(std::count(xyz.begin(), xyz.end(), '\n'), 22);
 
@@ -603,7 +604,7 @@ TEST(SortOutputsOnRealFiles, CatalystFreeEnergiesRankInAnotherOrder) {
     EXPECT_EQ(r.err, "");
     // 0.000150 and 0.000214 hartree above the lowest.
     const std::string table = dir.read("ensemble.txt");
-    EXPECT_EQ(table.substr(0, table.find('\n') + 1), table_head("G"));
+    EXPECT_EQ(table.substr(0, table.find('\n') + 1), table_head("G", "298.15", true));
     EXPECT_EQ(table_line(table, c280, 4), "1\t" + c280 + "\t-517.7077\t0.0000");
     EXPECT_EQ(table_line(table, c212, 4), "2\t" + c212 + "\t-517.70755\t0.0941");
     EXPECT_EQ(table_line(table, c65, 4), "3\t" + c65 + "\t-517.707486\t0.1343");

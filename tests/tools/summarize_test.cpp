@@ -89,14 +89,15 @@ TEST(SummarizeOutput, CommandLinesAreRefusedWithTheUsageLine) {
     const Case cases[] = {
         {{}, usage},
         {{"15"}, usage},
-        {{"0", "conf01.log"},
-         "summarize_output: the atom count must lie in 1..100, not 0\n" + usage},
+        {{"-1", "conf01.log"},
+         "summarize_output: the atom count must lie in 0..100, not -1\n" + usage},
         {{"101", "conf01.log"},
-         "summarize_output: the atom count must lie in 1..100, not 101\n" + usage},
-        {{"atoms", "conf01.log"},
-         "summarize_output: the atom count must lie in 1..100, not atoms\n" + usage},
+         "summarize_output: the atom count must lie in 0..100, not 101\n" + usage},
         {{"1e300", "conf01.log"},
-         "summarize_output: the atom count must lie in 1..100, not 1e300\n" + usage},
+         "summarize_output: the atom count must lie in 0..100, not 1e300\n" + usage},
+        // A word reads as 0, which would take the count from the file without a word.
+        {{"atoms", "conf01.log"},
+         "summarize_output: the atom count must lie in 0..100, not atoms\n" + usage},
     };
     for (const Case& c : cases) {
         const RunResult r = summarize(c.args);
@@ -130,4 +131,49 @@ TEST(SummarizeOutputOnRealFiles, MP2JobAndJobWithoutDipole) {
               "\n"
               "\tError!\n");
     EXPECT_EQ(r.err, "summarize_output: g16_dvb_un_sp.log: no Dipole= after the last HF=\n");
+}
+
+// With 0 atoms each file's own final geometry says how many; an ORCA or xtb output gets
+// a report of its own program's values.
+TEST(SummarizeOutput, AtomCountFromTheFileAndOrcaAndXtbReports) {
+    const std::filesystem::path outputs = std::filesystem::path(TEST_DATA_DIR) / "outputs";
+    EXPECT_EQ(summarize({"0", "conf01.log"}).out, summarize({"15", "conf01.log"}).out);
+    const RunResult r = summarize({"0", "orca_water_optfreq.out"}, outputs);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(count_of(r.out, "\nH\t"), 2);
+    // Read off the file: its last FINAL SINGLE POINT ENERGY, Final Gibbs free energy and
+    // Total Enthalpy, the Total Dipole Moment, no imaginary mode.
+    EXPECT_NE(r.out.find("orca_water_optfreq.out\n"
+                         "ORCA 5.0.4: B3LYP-D3BJ/def2-SVP CPCM(Water)\n"
+                         "energy=-76.3295211\n"
+                         "G=-76.3210722\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Dipole: 0.0000000 0.0000000 0.7954000  Module=0.7954000\n"
+                         "imaginary frequencies: 0\n0 1\n"),
+              std::string::npos)
+        << r.out;
+
+    const RunResult wrong = summarize({"4", "xtb_water_ohess.out"}, outputs);
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_EQ(wrong.out, "\tError!\n");
+    EXPECT_EQ(wrong.err,
+              "summarize_output: xtb_water_ohess.out: a final geometry of 3 atoms where 4 atoms "
+              "were asked for\n");
+}
+
+// A route wrapped over two lines is reported whole, and an opt freq job's two steps add
+// their cpu times: 36827 s of the frequency step after 50267 s of the optimisation.
+TEST(SummarizeOutputOnRealFiles, WholeRouteAndCpuTimeOfAllSteps) {
+    SKIP_WITHOUT_REAL_OUTPUTS();
+    const RunResult r = summarize({"0", "aminox_cat_conf65_S.log"}, support::real_outputs_dir());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(
+        r.out.find("\n#opt=(maxcycles=200) freq=noraman def2tzvpp empiricaldispersion=gd3 m0\n"
+                   "whole route: #opt=(maxcycles=200) freq=noraman def2tzvpp "
+                   "empiricaldispersion=gd3 m062x scrf=(solvent=Chloroform,smd)\n"),
+        std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("cpu time: 36827 secs\ncpu time of all 2 job steps: 87094 secs\n"),
+              std::string::npos);
 }

@@ -642,7 +642,55 @@ bool read_cpu_time(std::istream& in, int& seconds) {
     return true;
 }
 
+// A long route goes on over further lines, each of a blank and the next 70 characters,
+// cut wherever the 70 end; a rule of dashes closes it:
+//  #opt=(maxcycles=200) freq=noraman def2tzvpp empiricaldispersion=gd3 m0
+//  62x scrf=(solvent=Chloroform,smd)
+//  ----------------------------------------------------------------------
+void read_whole_route(std::istream& in, std::string& route) {
+    const int most_lines = 40;
+    if (!file_find_linux(in, ROUTE_START, 1, std::ios::beg)) return;
+    seek(in, tell(in) - 1);
+    std::string line;
+    for (int n = 0; n < most_lines && std::getline(in, line); ++n) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::size_t first = line.find_first_not_of(' ');
+        if (n > 0 && first != std::string::npos && line[first] == '-' &&
+            line.find_first_not_of("- ", first) == std::string::npos)
+            break;
+        route += n == 0 ? line : line.substr(line.empty() ? 0 : 1);
+    }
+    in.clear();
+}
+
+// Every job step ends with its cpu time; the steps of an opt freq job add up.
+void read_total_cpu_time(std::istream& in, int& total, int& steps) {
+    long long sum = 0;
+    seek(in, 0);
+    for (int seconds = 0; file_find_linux(in, CPU_TIME, 1, std::ios::cur);) {
+        if (!read_cpu_time(in, seconds)) break;
+        sum += seconds;
+        ++steps;
+    }
+    total = static_cast<int>(std::min<long long>(sum, INT_MAX));
+    in.clear();
+}
+
 }  // namespace
+
+int gaussian_atom_count(const std::string& file) {
+    std::ifstream in;
+    if (!detail::open_readable(in, file)) return 0;
+    for (const std::string& title : {STANDARD_ORIENTATION, INPUT_ORIENTATION}) {
+        if (!file_find_linux(in, title, -1, std::ios::end)) continue;
+        for (int line = 0; line < ORIENTATION_HEAD_LINES; ++line) skip_line(in);
+        int rows = 0;
+        Row row;
+        for (std::string text; std::getline(in, text) && read_row(text, row);) ++rows;
+        return rows;
+    }
+    return 0;
+}
 
 ReadError read_gaussian_summary(const std::string& file, int atoms, GaussianSummary& summary) {
     std::ifstream in;
@@ -654,6 +702,8 @@ ReadError read_gaussian_summary(const std::string& file, int atoms, GaussianSumm
         file_find_linux(in, NEXT_JOB_STEP, 1, std::ios::cur))
         return {NO_NORMAL_TERMINATION};
     if (!read_route(in, summary.route)) return {NO_ROUTE};
+    read_whole_route(in, summary.whole_route);
+    read_total_cpu_time(in, summary.total_cpu_seconds, summary.job_steps);
 
     switch (read_energy_dipole(in, true, summary.archive)) {
         case EnergyDipoleMissing::energy_entry:

@@ -221,9 +221,12 @@ ResultReadStatus read_gaussian_result(std::istream& in, int atoms, bool whole_fi
 // What summarize_output reports of a job, as the file prints it.
 struct GaussianSummary {
     std::string route;                   // the first line holding "#", at most 98 characters
+    std::string whole_route;             // the route over all its lines, unwrapped
     EnergyDipole archive;                // "HF=" and "Dipole=" of the archive
     double mp2 = 0.0;                    // the archive's last "MP2=", 0 when there is none
     int cpu_seconds = 0;                 // the cpu time after the archive, whole seconds
+    int total_cpu_seconds = 0;           // the cpu times of every job step, summed
+    int job_steps = 0;                   // the steps that printed a cpu time
     std::array<double, 3> rotational{};  // the last "Rotational constants (GHZ):"
     int charge = 0;
     int multiplicity = 1;
@@ -234,5 +237,9 @@ struct GaussianSummary {
 // of the file's sections. The error names the first required item the file lacks ("no
 // Normal termination").
 ReadError read_gaussian_summary(const std::string& file, int atoms, GaussianSummary& summary);
+
+// The atoms of the last "Standard orientation:" table of an output file (its last "Input
+// orientation:" table when it has none); 0 when it has neither.
+int gaussian_atom_count(const std::string& file);
 
 }  // namespace confsearch

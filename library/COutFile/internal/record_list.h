@@ -222,8 +222,8 @@ struct ListedOutputs {
 // Fills entries 1.. from the output files named in a list file, the first word of each
 // line; read_one(record, name) reads one and returns why it was refused (a ReadError,
 // ok() when it was read). Every name is echoed on standard output; refused ones are
-// written to error_file, handed to refused(name, error), and their slot is reused. The list ends at the first
-// line without a word. Sets count to the results read.
+// written to error_file, handed to refused(name, error), and their slot is reused. The list ends at
+// the first line without a word. Sets count to the results read.
 template <class Record, class ReadOne, class Refused>
 ListedOutputs read_listed_outputs(const std::string& file, const std::string& error_file,
                                   std::vector<Record>& entries, int& count, ReadOne read_one,
