@@ -4,12 +4,15 @@
 // against the bond list; local edits and the joining of two fragments; the conformer
 // driven by its Z-matrix, its hydrogen bonds, and the conformer generator; bonds
 // perceived from distances, and the generator's Z-matrix tree and rotatable bonds
-// derived from them.
+// derived from them; the symmetry classes of atoms, and the identity of conformers by
+// best-fit RMSD over the molecule's symmetry.
 #pragma once
 
 #include "CConformer/basic_conformer.h"
 #include "CConformer/bond_perception.h"
 #include "CConformer/bonds.h"
+#include "CConformer/conformer_identity.h"
 #include "CConformer/conformer_setup.h"
 #include "CConformer/generator.h"
 #include "CConformer/rotatable_conformer.h"
+#include "CConformer/symmetry_classes.h"
