@@ -62,9 +62,9 @@ struct Pose {
     // Steps of the torsions ring-carbinol (0..5, 30 degrees apart: the ring's half turn
     // repeats it), carbinol-O, carbinol-CH2 and CH2-CH (0..2).
     std::array<int, 4> torsions{};
-    int tert_butyl = 0;                // turns of 120 degrees
-    std::array<int, 5> methyls{};      // the tert-butyl's three, the isopropyl's two
-    bool flipped = false;              // the ring turned half about its para axis
+    int tert_butyl = 0;            // turns of 120 degrees
+    std::array<int, 5> methyls{};  // the tert-butyl's three, the isopropyl's two
+    bool flipped = false;          // the ring turned half about its para axis
 };
 
 CBasicConformer build(const Pose& pose) {
@@ -73,7 +73,8 @@ CBasicConformer build(const Pose& pose) {
     std::vector<int> ring;
     for (int k = 0; k < 6; ++k) {
         const double a = radian(60.0 * k);
-        ring.push_back(m.add(CARBON, CVECTOR(1.39 * std::cos(a), 1.39 * std::sin(a) * (pose.flipped ? -1 : 1), 0)));
+        ring.push_back(m.add(
+            CARBON, CVECTOR(1.39 * std::cos(a), 1.39 * std::sin(a) * (pose.flipped ? -1 : 1), 0)));
     }
     // Ghosts in the ring plane fix the substituents whatever the ring does; they are
     // dropped from the molecule below.
@@ -81,10 +82,12 @@ CBasicConformer build(const Pose& pose) {
     const int ghost_q = m.add(0, CVECTOR(-1.39 - 1.53, 1, 0));
     std::vector<int> tert;
     for (double d : {90.0, -30.0, 210.0})
-        tert.push_back(m.place(CARBON, quaternary, ring[3], ghost_q, 1.53, 109.5, d + 120.0 * pose.tert_butyl));
+        tert.push_back(m.place(CARBON, quaternary, ring[3], ghost_q, 1.53, 109.5,
+                               d + 120.0 * pose.tert_butyl));
     const int carbinol = m.add(CARBON, CVECTOR(1.39 + 1.51, 0, 0));
     const int ghost_c = m.add(0, CVECTOR(1.39 + 1.51, 1, 0));
-    const int oxygen = m.place(OXYGEN, carbinol, ring[0], ghost_c, 1.43, 109.5, 15.0 + 30.0 * pose.torsions[0]);
+    const int oxygen =
+        m.place(OXYGEN, carbinol, ring[0], ghost_c, 1.43, 109.5, 15.0 + 30.0 * pose.torsions[0]);
     const int ch2 = m.place(CARBON, carbinol, ring[0], oxygen, 1.53, 109.5, 120);
     m.place(HYDROGEN, carbinol, ring[0], oxygen, 1.10, 109.5, -120);
     m.place(HYDROGEN, oxygen, carbinol, ring[0], 0.96, 108.5, step[pose.torsions[1]]);
@@ -97,7 +100,8 @@ CBasicConformer build(const Pose& pose) {
         const CVECTOR p = m.at(ring[static_cast<std::size_t>(k)]);
         m.add(HYDROGEN, p + p.normal() * 1.08);
     }
-    for (std::size_t k = 0; k < 3; ++k) m.methyl(tert[k], quaternary, ring[3], 120.0 * pose.methyls[k]);
+    for (std::size_t k = 0; k < 3; ++k)
+        m.methyl(tert[k], quaternary, ring[3], 120.0 * pose.methyls[k]);
     m.methyl(m1, ch, ch2, 120.0 * pose.methyls[3]);
     m.methyl(m2, ch, ch2, 120.0 * pose.methyls[4]);
 
@@ -106,7 +110,8 @@ CBasicConformer build(const Pose& pose) {
         if (m.elements[i] != 0) atoms.push_back(i);
     CBasicConformer molecule(static_cast<int>(atoms.size()));
     for (std::size_t k = 0; k < atoms.size(); ++k)
-        molecule.set_exyz(static_cast<int>(k) + 1, CELEMENT(m.elements[atoms[k]]), m.points[atoms[k]]);
+        molecule.set_exyz(static_cast<int>(k) + 1, CELEMENT(m.elements[atoms[k]]),
+                          m.points[atoms[k]]);
     if (molecule.get_size() != 40) throw std::logic_error("not 40 atoms");
     return molecule;
 }
@@ -168,7 +173,10 @@ void BestFit(benchmark::State& state) {
     }
     state.counters["rmsd"] = rmsd;
 }
-BENCHMARK(BestFit)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"all_atoms", "mirror"})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BestFit)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"all_atoms", "mirror"})
+    ->Unit(benchmark::kMicrosecond);
 
 void BestFitDistinct(benchmark::State& state) {
     std::mt19937 random(7);
@@ -184,7 +192,10 @@ void BestFitDistinct(benchmark::State& state) {
     }
     state.counters["rmsd"] = rmsd;
 }
-BENCHMARK(BestFitDistinct)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"all_atoms", "mirror"})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BestFitDistinct)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"all_atoms", "mirror"})
+    ->Unit(benchmark::kMicrosecond);
 
 void CompareSame(benchmark::State& state) {
     std::mt19937 random(7);

@@ -18,7 +18,12 @@ const double LEAST_PYRAMID = 0.2;
 
 bool keeps_pyramid_with_three_bonds(int element) {
     switch (element) {
-        case 15: case 16: case 33: case 34: case 51: case 52: return true;
+        case 15:
+        case 16:
+        case 33:
+        case 34:
+        case 51:
+        case 52: return true;
         default: return false;
     }
 }
@@ -41,7 +46,8 @@ std::vector<Stereocentre> find_stereocentres(const ::CBondGraph& graph,
     for (int atom = 1; atom <= graph.get_size(); ++atom) {
         const std::vector<int>& around = graph.get_neighbours(atom);
         const bool four = around.size() == 4;
-        const bool three = around.size() == 3 && keeps_pyramid_with_three_bonds(graph.get_element(atom));
+        const bool three =
+            around.size() == 3 && keeps_pyramid_with_three_bonds(graph.get_element(atom));
         if (!four && !three) continue;
         std::set<int> seen;
         for (int other : around) seen.insert(classes.get_class(other));

@@ -61,8 +61,8 @@ void ConformerIdentity::set_up(const ::CBasicConformer& reference) {
         std::vector<int> places;
         for (int atom : members) places.push_back(position[atom]);
         // A class is all hydrogen or all not, so it lies wholly on one side.
-        const bool on_compared_side = compared.end() != std::find(compared.begin(), compared.end(),
-                                                                  members.front());
+        const bool on_compared_side =
+            compared.end() != std::find(compared.begin(), compared.end(), members.front());
         if (on_compared_side) {
             if (places.size() == 1) unique_positions.push_back(places.front());
             for (int place : places)
@@ -78,10 +78,11 @@ void ConformerIdentity::set_up(const ::CBasicConformer& reference) {
         if (places.size() < 2) continue;
         // Atoms of one class are all terminal or none are, and their parents share a class.
         const int first = compared[static_cast<std::size_t>(places.front())];
-        const bool terminal = graph.get_degree(first) == 1 &&
-                              graph.get_degree(graph.get_neighbours(first).front()) >= 2 &&
-                              (criteria.all_atoms ||
-                               graph.get_element(graph.get_neighbours(first).front()) != ::detail::HYDROGEN);
+        const bool terminal =
+            graph.get_degree(first) == 1 &&
+            graph.get_degree(graph.get_neighbours(first).front()) >= 2 &&
+            (criteria.all_atoms ||
+             graph.get_element(graph.get_neighbours(first).front()) != ::detail::HYDROGEN);
         if (!terminal) {
             inner_classes.push_back(static_cast<int>(c));
             continue;
@@ -153,11 +154,13 @@ PreparedConformer ConformerIdentity::prepare(const Positions& positions,
         prepared.points.push_back(positions[static_cast<std::size_t>(atom - 1)] - centre);
         prepared.squares += prepared.points.back().square();
     }
-    for (int atom : left_out) prepared.others.push_back(positions[static_cast<std::size_t>(atom - 1)] - centre);
+    for (int atom : left_out)
+        prepared.others.push_back(positions[static_cast<std::size_t>(atom - 1)] - centre);
     prepared.radii.reserve(compared.size());
     for (const std::vector<int>& places : compared_classes) {
         const std::size_t from = prepared.radii.size();
-        for (int place : places) prepared.radii.push_back(prepared.points[static_cast<std::size_t>(place)].module());
+        for (int place : places)
+            prepared.radii.push_back(prepared.points[static_cast<std::size_t>(place)].module());
         std::sort(prepared.radii.begin() + static_cast<std::ptrdiff_t>(from), prepared.radii.end());
     }
     Matrix3 spread{};
@@ -175,7 +178,8 @@ PreparedConformer ConformerIdentity::prepare(const Positions& positions,
 // difference of those distances apart. Within a class, pairing the sorted distances
 // makes the sum of squared differences least. So this is a true lower bound on the RMSD,
 // in O(n) with no fit.
-double ConformerIdentity::radial_bound(const PreparedConformer& a, const PreparedConformer& b) const {
+double ConformerIdentity::radial_bound(const PreparedConformer& a,
+                                       const PreparedConformer& b) const {
     if (a.radii.empty()) return 0.0;
     double sum = 0.0;
     for (std::size_t k = 0; k < a.radii.size(); ++k) {
@@ -185,7 +189,16 @@ double ConformerIdentity::radial_bound(const PreparedConformer& a, const Prepare
     return std::sqrt(sum / static_cast<double>(a.radii.size()));
 }
 
-Comparison ConformerIdentity::compare(const PreparedConformer& a, const PreparedConformer& b) const {
+void ConformerIdentity::check_prepared(const PreparedConformer& a,
+                                       const PreparedConformer& b) const {
+    for (const PreparedConformer* c : {&a, &b})
+        if (c->points.size() != compared.size() || c->others.size() != left_out.size())
+            throw IdentityError(detail::foreign_geometry_message());
+}
+
+Comparison ConformerIdentity::compare(const PreparedConformer& a,
+                                      const PreparedConformer& b) const {
+    check_prepared(a, b);
     Comparison result;
     if (a.energy && b.energy && !(std::fabs(*a.energy - *b.energy) <= criteria.energy_window)) {
         result.verdict = Verdict::energy_differs;
@@ -216,6 +229,7 @@ Comparison ConformerIdentity::compare(const PreparedConformer& a, const Prepared
 
 double ConformerIdentity::fixed_order_rmsd(const PreparedConformer& a,
                                            const PreparedConformer& b) const {
+    check_prepared(a, b);
     if (a.points.empty()) return 0.0;
     PairSums sums;
     for (std::size_t i = 0; i < a.points.size(); ++i) sums.add(a.points[i], b.points[i]);

@@ -58,7 +58,8 @@ std::array<double, 3> rotational_constants(const std::vector<double>& masses,
 std::array<double, 3> rotational_constants(const ::CBasicConformer& geometry);
 
 // One geometry made ready for comparisons by a ConformerIdentity: what every comparison
-// needs of it is computed once. Only the ConformerIdentity that prepared it may compare it.
+// needs of it is computed once. Only the ConformerIdentity that prepared it (or one of
+// the same molecule and criteria) may compare it; others throw IdentityError.
 class PreparedConformer {
 public:
     const std::array<double, 3>& get_rotational_constants() const { return rotational; }
@@ -198,6 +199,8 @@ private:
     class FitSearch;
     void set_up(const ::CBasicConformer& reference);
     Positions positions_of(const ::CBasicConformer& geometry) const;
+    // Throws IdentityError unless both were prepared by an identity of this layout.
+    void check_prepared(const PreparedConformer& a, const PreparedConformer& b) const;
     // The fit search; it returns as soon as a start reaches stop_msd or less.
     Fit search(const PreparedConformer& a, const PreparedConformer& b, double stop_msd) const;
     double radial_bound(const PreparedConformer& a, const PreparedConformer& b) const;

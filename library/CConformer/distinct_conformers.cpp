@@ -20,7 +20,8 @@ ConformerGroups group_geometries(const ConformerIdentity& identity,
     for (std::size_t k = 0; k < geometries.size(); ++k) {
         try {
             prepared.push_back(identity.prepare(
-                geometries[k], energies.empty() ? std::nullopt : std::optional<double>(energies[k])));
+                geometries[k],
+                energies.empty() ? std::nullopt : std::optional<double>(energies[k])));
         } catch (const IdentityError& error) {
             throw IdentityError(detail::geometry_message(k + 1, error.what()));
         }

@@ -53,7 +53,8 @@ public:
         adjacency.resize(static_cast<std::size_t>(2 * n));
         for (int v = 0; v < n; ++v) {
             adjacency[v] = g.neighbours[v];
-            for (int u : h.neighbours[v]) adjacency[static_cast<std::size_t>(n + v)].push_back(n + u);
+            for (int u : h.neighbours[v])
+                adjacency[static_cast<std::size_t>(n + v)].push_back(n + u);
         }
         bonded_in_h.assign(static_cast<std::size_t>(n) * n, false);
         for (int v = 0; v < n; ++v)
@@ -160,12 +161,14 @@ private:
     bool only_terminal_cells(const std::vector<std::vector<int>>& in_g,
                              const std::vector<int>& colour) const {
         std::vector<int> cell_size(in_g.size());
-        for (std::size_t c = 0; c < in_g.size(); ++c) cell_size[c] = static_cast<int>(in_g[c].size());
+        for (std::size_t c = 0; c < in_g.size(); ++c)
+            cell_size[c] = static_cast<int>(in_g[c].size());
         for (const auto& members : in_g) {
             if (members.size() < 2) continue;
             for (int v : members) {
                 if (priority[v] || g.neighbours[v].size() != 1) return false;
-                if (cell_size[colour[static_cast<std::size_t>(g.neighbours[v][0])]] != 1) return false;
+                if (cell_size[colour[static_cast<std::size_t>(g.neighbours[v][0])]] != 1)
+                    return false;
             }
         }
         return true;
@@ -175,7 +178,8 @@ private:
         for (int v = 0; v < n; ++v) {
             if (g.labels[v] != h.labels[map[v]]) return std::nullopt;
             for (int u : g.neighbours[v])
-                if (!bonded_in_h[static_cast<std::size_t>(map[v] * n + map[u])]) return std::nullopt;
+                if (!bonded_in_h[static_cast<std::size_t>(map[v] * n + map[u])])
+                    return std::nullopt;
         }
         if (constraint.complete && !constraint.complete(map)) return std::nullopt;
         return map;

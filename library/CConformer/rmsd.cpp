@@ -41,13 +41,6 @@ bool axes_free_to_turn(const PrincipalAxes& spread) {
 // geometry) and q (the second), matched within the identity's classes.
 class ConformerIdentity::FitSearch {
 public:
-    struct Result {
-        double msd = std::numeric_limits<double>::infinity();
-        bool mirrored = false;
-        Matrix3 rotation{1, 0, 0, 0, 1, 0, 0, 0, 1};
-        std::vector<int> matching;
-    };
-
     FitSearch(const ConformerIdentity& identity, const std::vector<CVECTOR>& p,
               const std::vector<CVECTOR>& q, double squares, double stop)
         : identity(identity),
@@ -58,7 +51,9 @@ public:
           moving(q),
           moved(q.size()),
           current(p.size()),
-          next(p.size()) {}
+          next(p.size()) {
+        best.msd = std::numeric_limits<double>::infinity();
+    }
 
     // Fits q itself, or its mirror image (every point negated: an inversion, which any
     // improper motion is up to a rotation).
@@ -171,7 +166,7 @@ public:
         return false;
     }
 
-    const Result& result() const { return best; }
+    const Fit& result() const { return best; }
 
 private:
     const ConformerIdentity& identity;
@@ -186,20 +181,23 @@ private:
     std::vector<int> next;
     std::vector<double> costs;
     std::vector<std::pair<bool, std::vector<int>>> converged;
-    Result best;
+    Fit best;
 
     // Pairs the atoms `from` of p with the atoms `to` of the turned q (equal counts) by
     // the least total squared distance. Two or three atoms (a methyl's hydrogens, a ring's
     // ortho pair: nearly every class) are paired here by trying their 2 or 6 pairings in
     // place, identity first as least_cost_pairing does, since this runs in the innermost
     // loop; larger classes go to least_cost_pairing (the Hungarian method).
-    void pair(const std::vector<int>& from, const std::vector<int>& to, std::vector<int>& matching) {
+    void pair(const std::vector<int>& from, const std::vector<int>& to,
+              std::vector<int>& matching) {
         const std::size_t k = from.size();
         if (k == 1) {
             matching[from[0]] = to[0];
             return;
         }
-        const auto cost = [&](std::size_t x, std::size_t y) { return (p[from[x]] - moved[to[y]]).square(); };
+        const auto cost = [&](std::size_t x, std::size_t y) {
+            return (p[from[x]] - moved[to[y]]).square();
+        };
         if (k == 2) {
             const bool swap = cost(0, 1) + cost(1, 0) < cost(0, 0) + cost(1, 1);
             matching[from[0]] = to[swap ? 1 : 0];
@@ -215,7 +213,8 @@ private:
             int best_pairing = 0;
             double least = std::numeric_limits<double>::infinity();
             for (int t = 0; t < 6; ++t) {
-                const double total = c[0][PAIRINGS[t][0]] + c[1][PAIRINGS[t][1]] + c[2][PAIRINGS[t][2]];
+                const double total =
+                    c[0][PAIRINGS[t][0]] + c[1][PAIRINGS[t][1]] + c[2][PAIRINGS[t][2]];
                 if (total < least) {
                     least = total;
                     best_pairing = t;
@@ -240,14 +239,16 @@ private:
         std::iota(matching.begin(), matching.end(), 0);
         for (std::size_t j = 0; j < moving.size(); ++j) moved[j] = rotated(rotation, moving[j]);
         for (int c : identity.inner_classes) {
-            const std::vector<int>& members = identity.compared_classes[static_cast<std::size_t>(c)];
+            const std::vector<int>& members =
+                identity.compared_classes[static_cast<std::size_t>(c)];
             pair(members, members, matching);
         }
         for (const TerminalClass& terminal : identity.terminal_classes) {
             for (std::size_t g = 0; g < terminal.on_parent.size(); ++g) {
                 const int mate = matching[static_cast<std::size_t>(terminal.parents[g])];
                 const int other = terminal.group_of_parent[static_cast<std::size_t>(mate)];
-                pair(terminal.on_parent[g], terminal.on_parent[static_cast<std::size_t>(other)], matching);
+                pair(terminal.on_parent[g], terminal.on_parent[static_cast<std::size_t>(other)],
+                     matching);
             }
         }
     }
@@ -306,10 +307,7 @@ ConformerIdentity::Fit ConformerIdentity::search(const PreparedConformer& a,
     FitSearch search(*this, a.points, b.points, a.squares + b.squares, stop_msd);
     std::vector<bool> hands = {false};
     if (compares_mirror_images()) hands.push_back(true);
-    const auto finish = [&]() {
-        const FitSearch::Result& found = search.result();
-        return Fit{found.msd, found.mirrored, found.rotation, found.matching};
-    };
+    const auto finish = [&]() { return search.result(); };
     for (bool mirror : hands) {
         search.use_mirror_image(mirror);
         if (search.from_unique_atoms() || search.from_atom_order()) return finish();
@@ -328,13 +326,15 @@ ConformerIdentity::Fit ConformerIdentity::search(const PreparedConformer& a,
 }
 
 BestFit ConformerIdentity::best_fit(const PreparedConformer& a, const PreparedConformer& b) const {
+    check_prepared(a, b);
     const Fit fit = search(a, b, EXACT_MSD);
     BestFit result;
     result.rmsd = std::sqrt(fit.msd);
     result.mirrored = fit.mirrored;
     result.partner.assign(static_cast<std::size_t>(get_size()) + 1, 0);
     for (std::size_t i = 0; i < fit.matching.size(); ++i)
-        result.partner[static_cast<std::size_t>(compared[i])] = compared[static_cast<std::size_t>(fit.matching[i])];
+        result.partner[static_cast<std::size_t>(compared[i])] =
+            compared[static_cast<std::size_t>(fit.matching[i])];
     for (int atom : left_out) result.partner[static_cast<std::size_t>(atom)] = atom;
     // The atoms left out of the fit follow it: matched within their classes by the least
     // squared distance once the compared atoms are laid on each other.
@@ -346,7 +346,8 @@ BestFit ConformerIdentity::best_fit(const PreparedConformer& a, const PreparedCo
             for (std::size_t y = 0; y < c.size(); ++y)
                 costs[x * c.size() + y] =
                     (a.others[c[x]] - rotated(fit.rotation, b.others[c[y]] * sign)).square();
-        const std::vector<int> partner = ::detail::least_cost_pairing(costs, static_cast<int>(c.size()));
+        const std::vector<int> partner =
+            ::detail::least_cost_pairing(costs, static_cast<int>(c.size()));
         for (std::size_t x = 0; x < c.size(); ++x)
             result.partner[static_cast<std::size_t>(left_out[c[x]])] = left_out[c[partner[x]]];
     }

@@ -97,8 +97,8 @@ SymmetryClasses::SymmetryClasses(const ::CBondGraph& graph) {
 
 std::optional<std::vector<int>> atom_correspondence(const ::CBondGraph& reference,
                                                     const ::CBondGraph& other) {
-    const auto map =
-        detail::find_graph_map(detail::labelled_graph(reference), detail::labelled_graph(other), {});
+    const auto map = detail::find_graph_map(detail::labelled_graph(reference),
+                                            detail::labelled_graph(other), {});
     if (!map) return std::nullopt;
     std::vector<int> order(map->size() + 1, 0);
     for (std::size_t v = 0; v < map->size(); ++v) order[v + 1] = (*map)[v] + 1;

@@ -47,9 +47,9 @@ Matrix4 key_matrix(const Matrix3& s) {
     const double xx = s[0], xy = s[1], xz = s[2];
     const double yx = s[3], yy = s[4], yz = s[5];
     const double zx = s[6], zy = s[7], zz = s[8];
-    return {xx + yy + zz, yz - zy,      zx - xz,       xy - yx,       //
-            yz - zy,      xx - yy - zz, xy + yx,       zx + xz,       //
-            zx - xz,      xy + yx,      -xx + yy - zz, yz + zy,       //
+    return {xx + yy + zz, yz - zy,      zx - xz,       xy - yx,  //
+            yz - zy,      xx - yy - zz, xy + yx,       zx + xz,  //
+            zx - xz,      xy + yx,      -xx + yy - zz, yz + zy,  //
             xy - yx,      zx + xz,      yz + zy,       -xx - yy + zz};
 }
 
@@ -57,9 +57,11 @@ Matrix3 rotation_of(std::array<double, 4> u) {
     const double norm = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2] + u[3] * u[3]);
     for (double& x : u) x /= norm;
     const double w = u[0], x = u[1], y = u[2], z = u[3];
-    return {w * w + x * x - y * y - z * z, 2 * (x * y - w * z),           2 * (x * z + w * y),
-            2 * (y * x + w * z),           w * w - x * x + y * y - z * z, 2 * (y * z - w * x),
-            2 * (z * x - w * y),           2 * (z * y + w * x),           w * w - x * x - y * y + z * z};
+    return {w * w + x * x - y * y - z * z, 2 * (x * y - w * z),
+            2 * (x * z + w * y),           2 * (y * x + w * z),
+            w * w - x * x + y * y - z * z, 2 * (y * z - w * x),
+            2 * (z * x - w * y),           2 * (z * y + w * x),
+            w * w - x * x - y * y + z * z};
 }
 
 // The eigenvector of K for its eigenvalue lambda: for a simple eigenvalue every column of
@@ -92,8 +94,8 @@ std::array<double, 4> top_eigenvector(const Matrix4& key, double lambda) {
     std::array<double, 4> values{};
     Matrix4 vectors{};
     detail::symmetric_eigen<4>(key, values, vectors);
-    const auto top = static_cast<std::size_t>(
-        std::max_element(values.begin(), values.end()) - values.begin());
+    const auto top =
+        static_cast<std::size_t>(std::max_element(values.begin(), values.end()) - values.begin());
     return {vectors[top], vectors[4 + top], vectors[8 + top], vectors[12 + top]};
 }
 

@@ -54,7 +54,9 @@ struct RigidFit {
     CVECTOR moving_centre;
     double rmsd = 0.0;  // angstrom
 
-    CVECTOR place(const CVECTOR& q) const { return rotated(rotation, q - moving_centre) + target_centre; }
+    CVECTOR place(const CVECTOR& q) const {
+        return rotated(rotation, q - moving_centre) + target_centre;
+    }
 };
 
 // Throws std::invalid_argument when the sets differ in size or are empty.

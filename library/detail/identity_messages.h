@@ -38,6 +38,10 @@ inline std::string other_bonds_message() {
            "another molecule, or a bond broke or formed";
 }
 
+inline std::string foreign_geometry_message() {
+    return "a geometry prepared for another molecule or rule was given to this one";
+}
+
 inline std::string criterion_message(const std::string& name, double value) {
     std::ostringstream text;
     text << "the " << name << " must be a number of 0 or more, not " << value;

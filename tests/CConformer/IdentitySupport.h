@@ -38,7 +38,8 @@ public:
     ::CBasicConformer conformer() const {
         std::vector<Atom> atoms;
         for (std::size_t i = 0; i < points.size(); ++i)
-            if (elements[i] != 0) atoms.push_back({elements[i], points[i].x, points[i].y, points[i].z});
+            if (elements[i] != 0)
+                atoms.push_back({elements[i], points[i].x, points[i].y, points[i].z});
         return conformer_of(atoms);
     }
 
@@ -56,7 +57,8 @@ inline ::CBasicConformer tert_butyl_methyl_ether(double turn = 0) {
     const int ct = m.add(6, CVECTOR(1.43, 0, 0));
     const int cm = m.add(6, CVECTOR(1.42 * std::cos(radian(112)), 1.42 * std::sin(radian(112)), 0));
     std::vector<int> methyls;
-    for (double d : {180.0, 60.0, -60.0}) methyls.push_back(m.place(6, ct, o, cm, 1.53, 109.5, d + turn));
+    for (double d : {180.0, 60.0, -60.0})
+        methyls.push_back(m.place(6, ct, o, cm, 1.53, 109.5, d + turn));
     for (int c : methyls) m.methyl_hydrogens(c, ct, o);
     m.methyl_hydrogens(cm, o, ct);
     return m.conformer();
@@ -96,7 +98,8 @@ inline ::CBasicConformer ethylbenzene(bool flipped = false) {
     std::vector<int> ring;
     for (int k = 0; k < 6; ++k) {
         const double a = radian(60.0 * k);
-        ring.push_back(m.add(6, CVECTOR(1.39 * std::cos(a), 1.39 * std::sin(a) * (flipped ? -1 : 1), 0)));
+        ring.push_back(
+            m.add(6, CVECTOR(1.39 * std::cos(a), 1.39 * std::sin(a) * (flipped ? -1 : 1), 0)));
     }
     const int c7 = m.add(6, CVECTOR(1.39 + 1.51, 0, 0));
     const int in_plane = m.ghost(CVECTOR(1.39 + 1.51, 1, 0));
@@ -132,7 +135,8 @@ inline ::CBasicConformer neopentane() {
     const int c = m.add(6, CVECTOR(0, 0, 0));
     const double s = 1.53 / std::sqrt(3.0);
     std::vector<int> methyls;
-    for (const CVECTOR& d : {CVECTOR(1, 1, 1), CVECTOR(1, -1, -1), CVECTOR(-1, 1, -1), CVECTOR(-1, -1, 1)})
+    for (const CVECTOR& d :
+         {CVECTOR(1, 1, 1), CVECTOR(1, -1, -1), CVECTOR(-1, 1, -1), CVECTOR(-1, -1, 1)})
         methyls.push_back(m.add(6, d * s));
     for (std::size_t k = 0; k < methyls.size(); ++k)
         m.methyl_hydrogens(methyls[k], c, methyls[(k + 1) % methyls.size()]);
@@ -150,8 +154,8 @@ inline std::vector<Atom> cyclopropane(const CVECTOR& centre) {
     for (int k = 0; k < 3; ++k) {
         const double a = radian(120.0 * k);
         for (double z : {0.9, -0.9})
-            atoms.push_back({1, centre.x + (r + 0.55) * std::cos(a), centre.y + (r + 0.55) * std::sin(a),
-                             centre.z + z});
+            atoms.push_back({1, centre.x + (r + 0.55) * std::cos(a),
+                             centre.y + (r + 0.55) * std::sin(a), centre.z + z});
     }
     return atoms;
 }

@@ -45,7 +45,8 @@ CBasicConformer butane(double turn) {
 CBasicConformer jiggled(const CBasicConformer& c) {
     CBasicConformer m(c);
     for (int i = 1; i <= c.get_size(); ++i) {
-        const CVECTOR d(0.01 * std::sin(i * 1.3), 0.01 * std::cos(i * 2.1), -0.01 * std::sin(i * 0.7));
+        const CVECTOR d(0.01 * std::sin(i * 1.3), 0.01 * std::cos(i * 2.1),
+                        -0.01 * std::sin(i * 0.7));
         m.set_exyz(i, c.get_element(i), c.get_vector(i) + d);
     }
     return m;
@@ -85,20 +86,25 @@ std::string refusal(const std::function<void()>& action) {
 TEST(BestFit, SymmetricGroupsMovedOntoEachOtherAreRmsdZeroOnlyWithMatching) {
     CBasicConformer isopropyl_exchanged =
         support::renumbered(support::propan_2_ol(), {1, 2, 4, 3, 5, 6, 10, 11, 12, 7, 8, 9});
-    const std::vector<std::tuple<std::string, CBasicConformer, CBasicConformer, IdentityCriteria>> cases = {
-        {"methyl turned by 120 degrees, all atoms", support::toluene(), support::toluene(120), all_atoms()},
-        {"tert-butyl turned by 120 degrees", support::tert_butyl_methyl_ether(),
-         support::tert_butyl_methyl_ether(120), IdentityCriteria{}},
-        {"tert-butyl turned by 240 degrees, all atoms", support::tert_butyl_methyl_ether(),
-         support::tert_butyl_methyl_ether(240), all_atoms()},
-        {"phenyl flipped by 180 degrees", support::ethylbenzene(), support::ethylbenzene(true),
-         IdentityCriteria{}},
-        {"phenyl flipped, all atoms", support::ethylbenzene(), support::ethylbenzene(true), all_atoms()},
-        {"phenyl flipped and methyl turned, all atoms", support::toluene(), support::toluene(240, true),
-         all_atoms()},
-        {"isopropyl methyls exchanged", support::propan_2_ol(), isopropyl_exchanged, IdentityCriteria{}},
-        {"isopropyl methyls exchanged, all atoms", support::propan_2_ol(), isopropyl_exchanged, all_atoms()},
-    };
+    const std::vector<std::tuple<std::string, CBasicConformer, CBasicConformer, IdentityCriteria>>
+        cases = {
+            {"methyl turned by 120 degrees, all atoms", support::toluene(), support::toluene(120),
+             all_atoms()},
+            {"tert-butyl turned by 120 degrees", support::tert_butyl_methyl_ether(),
+             support::tert_butyl_methyl_ether(120), IdentityCriteria{}},
+            {"tert-butyl turned by 240 degrees, all atoms", support::tert_butyl_methyl_ether(),
+             support::tert_butyl_methyl_ether(240), all_atoms()},
+            {"phenyl flipped by 180 degrees", support::ethylbenzene(), support::ethylbenzene(true),
+             IdentityCriteria{}},
+            {"phenyl flipped, all atoms", support::ethylbenzene(), support::ethylbenzene(true),
+             all_atoms()},
+            {"phenyl flipped and methyl turned, all atoms", support::toluene(),
+             support::toluene(240, true), all_atoms()},
+            {"isopropyl methyls exchanged", support::propan_2_ol(), isopropyl_exchanged,
+             IdentityCriteria{}},
+            {"isopropyl methyls exchanged, all atoms", support::propan_2_ol(), isopropyl_exchanged,
+             all_atoms()},
+        };
     for (const auto& [name, first, second, criteria] : cases) {
         SCOPED_TRACE(name);
         const ConformerIdentity identity(first, criteria);
@@ -114,7 +120,9 @@ TEST(BestFit, SymmetricGroupsMovedOntoEachOtherAreRmsdZeroOnlyWithMatching) {
         // The partner of each atom is an atom of its own class, each taken once.
         std::vector<int> taken(fit.partner.size(), 0);
         for (int i = 1; i <= first.get_size(); ++i) {
-            EXPECT_EQ(identity.get_classes().get_class(fit.partner[i]), identity.get_classes().get_class(i)) << i;
+            EXPECT_EQ(identity.get_classes().get_class(fit.partner[i]),
+                      identity.get_classes().get_class(i))
+                << i;
             ++taken[static_cast<std::size_t>(fit.partner[i])];
         }
         for (int i = 1; i <= first.get_size(); ++i) EXPECT_EQ(taken[i], 1) << i;
@@ -145,7 +153,8 @@ TEST(BestFit, RotatedTranslatedAndRenumberedIsRmsdZero) {
                 std::vector<CVECTOR> target, moving;
                 for (int i = 1; i <= molecule.get_size(); ++i) {
                     target.push_back(molecule.get_vector(i));
-                    moving.push_back(ordered.get_vector(fit.partner[i]) * (fit.mirrored ? -1.0 : 1.0));
+                    moving.push_back(ordered.get_vector(fit.partner[i]) *
+                                     (fit.mirrored ? -1.0 : 1.0));
                 }
                 return confsearch::best_rigid_fit(target, moving);
             }();
@@ -166,10 +175,18 @@ TEST(BestFit, MirrorImagesDependOnChirality) {
     const CBasicConformer rr_diol = support::butane_2_3_diol(false);
     const std::vector<Case> cases = {
         {"butan-2-ol and its mirror image", butanol, support::moved(butanol, true), {}, false},
-        {"the same when mirror images are allowed", butanol, support::moved(butanol, true), with_mirror(), true},
-        {"(R,R)-butane-2,3-diol and its mirror image", rr_diol, support::moved(rr_diol, true), {}, false},
-        {"meso-butane-2,3-diol and its mirror image", support::butane_2_3_diol(true),
-         support::moved(support::butane_2_3_diol(true), true), {}, true},
+        {"the same when mirror images are allowed", butanol, support::moved(butanol, true),
+         with_mirror(), true},
+        {"(R,R)-butane-2,3-diol and its mirror image",
+         rr_diol,
+         support::moved(rr_diol, true),
+         {},
+         false},
+        {"meso-butane-2,3-diol and its mirror image",
+         support::butane_2_3_diol(true),
+         support::moved(support::butane_2_3_diol(true), true),
+         {},
+         true},
         // Butane is achiral: gauche at +60 and at -60 degrees are one conformer.
         {"gauche+ and gauche- butane", butane(120), butane(-120), {}, true},
         {"gauche+ and gauche- butane, all atoms", butane(120), butane(-120), all_atoms(), true},
@@ -217,19 +234,22 @@ TEST(Comparison, CheapestTestDecidesAndTheRadialBoundNeverExceedsTheFit) {
     const double window = identity.get_criteria().energy_window;
 
     // Energies too far apart: nothing else is looked at.
-    auto c = identity.compare(identity.prepare(anti, -158.0), identity.prepare(anti, -158.0 + 2 * window));
+    auto c = identity.compare(identity.prepare(anti, -158.0),
+                              identity.prepare(anti, -158.0 + 2 * window));
     EXPECT_EQ(c.verdict, Verdict::energy_differs);
     EXPECT_FALSE(c.rotational_difference.has_value());
     EXPECT_FALSE(c.rmsd.has_value());
 
     // Within the window but another shape: the rotational constants already differ.
-    c = identity.compare(identity.prepare(anti, -158.0), identity.prepare(butane(120), -158.0 + window / 2));
+    c = identity.compare(identity.prepare(anti, -158.0),
+                         identity.prepare(butane(120), -158.0 + window / 2));
     EXPECT_EQ(c.verdict, Verdict::rotational_constants_differ);
     EXPECT_GT(*c.rotational_difference, 0.01);
     EXPECT_FALSE(c.rmsd.has_value());
 
     // A slightly distorted copy: every test passes, and the RMSD found is small.
-    c = identity.compare(identity.prepare(anti, -158.0), identity.prepare(support::moved(jiggled(anti)), -158.0));
+    c = identity.compare(identity.prepare(anti, -158.0),
+                         identity.prepare(support::moved(jiggled(anti)), -158.0));
     EXPECT_EQ(c.verdict, Verdict::same);
     EXPECT_LT(*c.rmsd, 0.02);
     EXPECT_LT(*c.rotational_difference, 0.01);
@@ -251,7 +271,8 @@ TEST(Comparison, CheapestTestDecidesAndTheRadialBoundNeverExceedsTheFit) {
 TEST(RotationalConstants, FromGeometryAndStandardAtomicWeights) {
     // N2 at 1.0977 angstrom: I = (14.007 / 2) x 1.0977^2 = 8.4389 dalton angstrom^2 and
     // B = 505.379 / I = 59.887 GHz (observed: 59.65); a linear molecule has no A.
-    const auto n2 = confsearch::rotational_constants(support::conformer_of({{7, 0, 0, 0}, {7, 0, 0, 1.0977}}));
+    const auto n2 =
+        confsearch::rotational_constants(support::conformer_of({{7, 0, 0, 0}, {7, 0, 0, 1.0977}}));
     EXPECT_TRUE(std::isinf(n2[0]));
     EXPECT_NEAR(n2[1], 59.887, 0.002);
     EXPECT_NEAR(n2[2], 59.887, 0.002);
@@ -271,24 +292,27 @@ TEST(RotationalConstants, AgreeWithGaussiansForRealOutputs) {
     SKIP_WITHOUT_REAL_OUTPUTS();
     // Gaussian uses the mass of each element's commonest isotope (12C = 12 exactly),
     // standard atomic weights are up to 0.1 % heavier for these elements.
-    for (const auto& output : {support::AMINOX_CATALYST, support::DIVINYLBENZENE, support::WATER_MP2}) {
+    for (const auto& output :
+         {support::AMINOX_CATALYST, support::DIVINYLBENZENE, support::WATER_MP2}) {
         const auto ours = confsearch::rotational_constants(support::real_output(output));
         const auto theirs = printed_constants(support::real_outputs_dir() / output.file);
-        for (std::size_t k = 0; k < 3; ++k) EXPECT_NEAR(ours[k] / theirs[k], 0.999, 0.002) << output.file;
+        for (std::size_t k = 0; k < 3; ++k)
+            EXPECT_NEAR(ours[k] / theirs[k], 0.999, 0.002) << output.file;
     }
 }
 
 TEST(DistinctConformers, GroupsByEnergyThenShape) {
     // Anti and gauche butane, each more than once: turned, jiggled, mirrored.
     const std::vector<CBasicConformer> geometries = {
-        butane(120),                              // 0: gauche+
-        butane(0),                                // 1: anti
-        support::moved(jiggled(butane(0))),       // 2: anti
-        butane(-120),                             // 3: gauche-, the mirror image of 0
-        support::moved(butane(120)),              // 4: gauche+
-        butane(0),                                // 5: anti, but far above in energy
+        butane(120),                         // 0: gauche+
+        butane(0),                           // 1: anti
+        support::moved(jiggled(butane(0))),  // 2: anti
+        butane(-120),                        // 3: gauche-, the mirror image of 0
+        support::moved(butane(120)),         // 4: gauche+
+        butane(0),                           // 5: anti, but far above in energy
     };
-    const std::vector<double> energies = {-158.0010, -158.0020, -158.00199, -158.00098, -158.00099, -157.5};
+    const std::vector<double> energies = {-158.0010,  -158.0020,  -158.00199,
+                                          -158.00098, -158.00099, -157.5};
     const auto by_energy = confsearch::distinct_conformers(geometries, energies);
     EXPECT_EQ(by_energy.heads, (std::vector<int>{1, 0, 5}));
     EXPECT_EQ(by_energy.group, (std::vector<int>{1, 0, 0, 1, 1, 2}));
@@ -307,7 +331,8 @@ TEST(DistinctConformers, GroupsByEnergyThenShape) {
         positions.emplace_back();
         for (int i = 1; i <= g.get_size(); ++i) positions.back().push_back(g.get_vector(i));
     }
-    EXPECT_EQ(confsearch::distinct_conformers(identity, positions, energies).group, by_energy.group);
+    EXPECT_EQ(confsearch::distinct_conformers(identity, positions, energies).group,
+              by_energy.group);
     EXPECT_TRUE(confsearch::distinct_conformers({}).heads.empty());
 }
 
@@ -317,7 +342,8 @@ TEST(DistinctConformers, RefusesGeometriesThatDoNotFitTheMolecule) {
     not_a_number.set_exyz(3, anti.get_element(3), CVECTOR(0, std::nan(""), 0));
     const CBasicConformer scrambled = support::renumbered(anti, support::scrambled(14));
     const std::vector<std::pair<std::vector<CBasicConformer>, std::string>> cases = {
-        {{anti, support::molecule("ethanol")}, "geometry 2: the geometry has 9 atoms, the molecule 14"},
+        {{anti, support::molecule("ethanol")},
+         "geometry 2: the geometry has 9 atoms, the molecule 14"},
         {{anti, not_a_number}, "geometry 2: atom 3 has a coordinate that is not a number"},
         {{anti, anti, scrambled}, "geometry 3: atom 2 is H, in the molecule it is C"},
     };
@@ -326,36 +352,47 @@ TEST(DistinctConformers, RefusesGeometriesThatDoNotFitTheMolecule) {
         EXPECT_NE(why.find(message), std::string::npos) << why;
     }
     // Same elements in the same places, other numbering: a bond of the molecule is broken.
-    const CBasicConformer carbons_swapped = support::renumbered(anti, {4, 2, 3, 1, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
-    EXPECT_NE(refusal([&] { confsearch::distinct_conformers({anti, carbons_swapped}); })
-                  .find("geometry 2: atoms 1 and 2 are bonded in the molecule but"),
+    const CBasicConformer carbons_swapped =
+        support::renumbered(anti, {4, 2, 3, 1, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+    EXPECT_NE(refusal([&] {
+                  confsearch::distinct_conformers({anti, carbons_swapped});
+              }).find("geometry 2: atoms 1 and 2 are bonded in the molecule but"),
               std::string::npos);
-    EXPECT_NE(refusal([&] { confsearch::distinct_conformers({anti, anti}, {1.0}); })
-                  .find("1 energies for 2 geometries"),
+    EXPECT_NE(refusal([&] {
+                  confsearch::distinct_conformers({anti, anti}, {1.0});
+              }).find("1 energies for 2 geometries"),
               std::string::npos);
     IdentityCriteria negative;
     negative.rmsd_tolerance = -0.1;
     EXPECT_NE(refusal([&] { ConformerIdentity identity(anti, negative); }).find("RMSD tolerance"),
               std::string::npos);
     const ConformerIdentity identity(anti);
+    const ConformerIdentity every_atom(anti, all_atoms());
+    EXPECT_NE(refusal([&] {
+                  identity.compare(identity.prepare(anti), every_atom.prepare(anti));
+              }).find("prepared for another molecule"),
+              std::string::npos);
     // Isobutane: the atoms of butane, other bonds.
     support::Builder isobutane;
     const int centre = isobutane.add(6, CVECTOR(0, 0, 0));
     const int first = isobutane.add(6, CVECTOR(1.53, 0, 0));
-    const int second = isobutane.place(6, centre, first, isobutane.ghost(CVECTOR(0, 1, 0)), 1.53, 109.5, 0);
+    const int second =
+        isobutane.place(6, centre, first, isobutane.ghost(CVECTOR(0, 1, 0)), 1.53, 109.5, 0);
     const int third = isobutane.place(6, centre, first, second, 1.53, 109.5, 120);
     isobutane.place(1, centre, first, second, 1.10, 109.5, -120);
     for (const auto& [c, ref] : {std::pair{first, second}, {second, third}, {third, first}})
         isobutane.methyl_hydrogens(c, centre, ref);
-    EXPECT_NE(refusal([&] { identity.in_reference_order(isobutane.conformer()); })
-                  .find("not those of the molecule"),
+    EXPECT_NE(refusal([&] {
+                  identity.in_reference_order(isobutane.conformer());
+              }).find("not those of the molecule"),
               std::string::npos);
 }
 
 TEST(DistinctConformers, RealAminoxConformersAndRenumberedCopies) {
     SKIP_WITHOUT_REAL_OUTPUTS();
     std::vector<CBasicConformer> geometries;
-    for (const char* file : {"aminox_cat_conf65_S.log", "aminox_cat_conf212_S.log", "aminox_cat_conf280_R.log"})
+    for (const char* file :
+         {"aminox_cat_conf65_S.log", "aminox_cat_conf212_S.log", "aminox_cat_conf280_R.log"})
         geometries.push_back(support::real_output({file, 24}));
     const ConformerIdentity identity(geometries.front());
     EXPECT_TRUE(identity.is_chiral());

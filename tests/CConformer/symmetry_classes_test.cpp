@@ -46,19 +46,22 @@ TEST(SymmetryClasses, JoinExactlyTheAtomsTheMoleculesSymmetryExchanges) {
         // Ethyl: the CH3 and CH2 carbons differ; each carbon's hydrogens are one class.
         {"ethanol", support::molecule("ethanol"), {{5, 6}, {7, 8, 9}}},
         // tert-Butyl: its three methyls and their nine hydrogens.
-        {"tert-butyl methyl ether", support::tert_butyl_methyl_ether(),
+        {"tert-butyl methyl ether",
+         support::tert_butyl_methyl_ether(),
          {{4, 5, 6}, {7, 8, 9, 10, 11, 12, 13, 14, 15}, {16, 17, 18}}},
         // Isopropyl: the two methyls and their six hydrogens; the C-H and O-H are alone.
         {"propan-2-ol", support::propan_2_ol(), {{3, 4}, {7, 8, 9, 10, 11, 12}}},
         // para-Substituted phenyl: the ortho carbons C2 and C6, the meta carbons C3 and
         // C5, and the hydrogens on each pair; ipso C1 and para C4 are alone.
-        {"4-fluorotoluene", support::toluene(0, false, 9),
+        {"4-fluorotoluene",
+         support::toluene(0, false, 9),
          {{2, 6}, {3, 5}, {8, 12}, {9, 11}, {13, 14, 15}}},
         {"benzene", support::molecule("benzene"), {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}}},
         // Refinement alone cannot tell a six-ring carbon from a three-ring carbon here
         // (each sees two CH2 carbons and two hydrogens), but no automorphism exchanges
         // them; the two three-rings are exchanged whole.
-        {"cyclohexane beside two cyclopropanes", six_ring_beside_two_three_rings(),
+        {"cyclohexane beside two cyclopropanes",
+         six_ring_beside_two_three_rings(),
          {{1, 2, 3, 4, 5, 6},
           {7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18},
           {19, 20, 21, 28, 29, 30},
@@ -98,7 +101,8 @@ TEST(AtomCorrespondence, FindsTheOrderOfARenumberedCopyAndRefusesAnotherMolecule
     support::Builder ether_builder;
     const int o = ether_builder.add(8, CVECTOR(0, 0, 0));
     const int c1 = ether_builder.add(6, CVECTOR(1.41, 0, 0));
-    const int c2 = ether_builder.add(6, CVECTOR(1.41 * std::cos(radian(111)), 1.41 * std::sin(radian(111)), 0));
+    const int c2 = ether_builder.add(
+        6, CVECTOR(1.41 * std::cos(radian(111)), 1.41 * std::sin(radian(111)), 0));
     ether_builder.methyl_hydrogens(c1, o, c2);
     ether_builder.methyl_hydrogens(c2, o, c1);
     EXPECT_FALSE(confsearch::atom_correspondence(CBondGraph(support::molecule("ethanol")),

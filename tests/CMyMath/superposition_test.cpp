@@ -56,7 +56,8 @@ double brute_force_rmsd(const Points& target_in, const Points& moving_in) {
                 for (int d = 0; d <= 10; ++d) {
                     if (a == 0 && b == 0 && c == 0 && d == 0) continue;
                     const std::array<double, 4> u = {d / 10.0, a / 10.0, b / 10.0, c / 10.0};
-                    grid.push_back({rmsd_after(rotation_of(u[0], u[1], u[2], u[3]), target, moving), u});
+                    grid.push_back(
+                        {rmsd_after(rotation_of(u[0], u[1], u[2], u[3]), target, moving), u});
                 }
     std::partial_sort(grid.begin(), grid.begin() + 8, grid.end(),
                       [](const auto& x, const auto& y) { return x.first < y.first; });
@@ -71,7 +72,8 @@ double brute_force_rmsd(const Points& target_in, const Points& moving_in) {
                     for (double sign : {1.0, -1.0}) {
                         std::array<double, 4> v = u;
                         v[c] += sign * step;
-                        const double trial = rmsd_after(rotation_of(v[0], v[1], v[2], v[3]), target, moving);
+                        const double trial =
+                            rmsd_after(rotation_of(v[0], v[1], v[2], v[3]), target, moving);
                         if (trial < value) {
                             value = trial;
                             u = v;
@@ -94,8 +96,18 @@ TEST(Superposition, AgreesWithBruteForceRotationSearch) {
     const std::vector<std::tuple<std::string, Points, Points>> cases = {
         {"mirror image of a chiral tetrahedron", tetrahedron, mirror},
         {"six points against a distorted copy",
-         {{0.1, 0.2, 0.3}, {1.4, -0.3, 0.2}, {2.2, 0.9, -0.5}, {-0.8, 1.7, 0.4}, {0.5, -1.6, 1.1}, {1.9, 1.3, 1.8}},
-         {{3.0, 1.0, -1.0}, {3.1, 2.3, -0.4}, {1.8, 3.0, -0.2}, {2.0, 0.3, 0.9}, {4.6, 1.3, -0.4}, {1.5, 2.5, 1.2}}},
+         {{0.1, 0.2, 0.3},
+          {1.4, -0.3, 0.2},
+          {2.2, 0.9, -0.5},
+          {-0.8, 1.7, 0.4},
+          {0.5, -1.6, 1.1},
+          {1.9, 1.3, 1.8}},
+         {{3.0, 1.0, -1.0},
+          {3.1, 2.3, -0.4},
+          {1.8, 3.0, -0.2},
+          {2.0, 0.3, 0.9},
+          {4.6, 1.3, -0.4},
+          {1.5, 2.5, 1.2}}},
         {"two different triangles in planes",
          {{0, 0, 0}, {2, 0, 0}, {0, 1, 0}},
          {{0, 0, 5}, {0, 1.8, 5}, {0.4, 0, 6.1}}},
@@ -110,7 +122,8 @@ TEST(Superposition, AgreesWithBruteForceRotationSearch) {
         EXPECT_NEAR(fit.rmsd, brute, 1e-6);
         EXPECT_NEAR(determinant(fit.rotation), 1.0, 1e-12);
         double sum = 0.0;
-        for (std::size_t i = 0; i < target.size(); ++i) sum += (target[i] - fit.place(moving[i])).square();
+        for (std::size_t i = 0; i < target.size(); ++i)
+            sum += (target[i] - fit.place(moving[i])).square();
         EXPECT_NEAR(std::sqrt(sum / static_cast<double>(target.size())), fit.rmsd, 1e-9);
     }
 }
@@ -125,7 +138,8 @@ TEST(Superposition, RecoversAKnownMotionEvenOnALine) {
     };
     for (const Points& moving : shapes) {
         Points target;
-        for (const CVECTOR& q : moving) target.push_back(confsearch::rotated(turn, q) + CVECTOR(2, -1, 4));
+        for (const CVECTOR& q : moving)
+            target.push_back(confsearch::rotated(turn, q) + CVECTOR(2, -1, 4));
         const confsearch::RigidFit fit = best_rigid_fit(target, moving);
         EXPECT_NEAR(fit.rmsd, 0.0, 1e-7);
         for (std::size_t i = 0; i < moving.size(); ++i)
