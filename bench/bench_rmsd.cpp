@@ -4,13 +4,16 @@
 // be grouped in under 2 s on one core.
 //  - BestFit/<all atoms>/<mirror>: best_fit of a result on another result of the same
 //    conformer, its symmetric groups turned (tert-butyl, methyls, phenyl flip), shifted
-//    by up to 0.01 angstrom per coordinate and moved rigidly: every start is tried;
+//    by up to 0.005 angstrom per coordinate and moved rigidly: every start is tried;
 //  - BestFitDistinct: the same for two different conformers (no early exit at all);
 //  - CompareSame: compare() on such a pair: the cheap tests, then a fit that stops once
 //    within the tolerance, as the sorters call it;
-//  - DistinctConformers/<results>: distinct_conformers on that many results (preparation
-//    included) with energies 1 microhartree apart per conformer: all conformers lie
-//    within one default window (0.05 kcal/mol), so each result meets every head.
+//  - IdentitySetUp: the once-per-molecule work of a ConformerIdentity;
+//  - DistinctConformers/<results>/<jitter>: distinct_conformers on that many results
+//    (preparation included) with energies 1 microhartree apart per conformer: all
+//    conformers lie within one default window (0.05 kcal/mol), so each result meets every
+//    head. With jitter 10 every torsion is off by up to 10 degrees: results between the
+//    conformers, many of them distinct by a little, the hard case for the cheap tests.
 // The molecule is 1-(4-tert-butylphenyl)-3-methylbutan-1-ol, C15H24O: 40 atoms, a
 // para-phenylene, a tert-butyl, an isopropyl, a stereocentre (so mirror images are not
 // tried unless asked: the <mirror> variants cost what an achiral molecule costs), and
@@ -62,6 +65,8 @@ struct Pose {
     // Steps of the torsions ring-carbinol (0..5, 30 degrees apart: the ring's half turn
     // repeats it), carbinol-O, carbinol-CH2 and CH2-CH (0..2).
     std::array<int, 4> torsions{};
+    // Degrees added to the four torsions: a geometry between the conformers.
+    std::array<double, 4> jitter{};
     int tert_butyl = 0;            // turns of 120 degrees
     std::array<int, 5> methyls{};  // the tert-butyl's three, the isopropyl's two
     bool flipped = false;          // the ring turned half about its para axis
@@ -86,16 +91,19 @@ CBasicConformer build(const Pose& pose) {
                                d + 120.0 * pose.tert_butyl));
     const int carbinol = m.add(CARBON, CVECTOR(1.39 + 1.51, 0, 0));
     const int ghost_c = m.add(0, CVECTOR(1.39 + 1.51, 1, 0));
-    const int oxygen =
-        m.place(OXYGEN, carbinol, ring[0], ghost_c, 1.43, 109.5, 15.0 + 30.0 * pose.torsions[0]);
+    const int oxygen = m.place(OXYGEN, carbinol, ring[0], ghost_c, 1.43, 109.5,
+                               15.0 + 30.0 * pose.torsions[0] + pose.jitter[0]);
     const int ch2 = m.place(CARBON, carbinol, ring[0], oxygen, 1.53, 109.5, 120);
     m.place(HYDROGEN, carbinol, ring[0], oxygen, 1.10, 109.5, -120);
-    m.place(HYDROGEN, oxygen, carbinol, ring[0], 0.96, 108.5, step[pose.torsions[1]]);
-    const int ch = m.place(CARBON, ch2, carbinol, ring[0], 1.53, 112, step[pose.torsions[2]]);
+    m.place(HYDROGEN, oxygen, carbinol, ring[0], 0.96, 108.5,
+            step[pose.torsions[1]] + pose.jitter[1]);
+    const int ch =
+        m.place(CARBON, ch2, carbinol, ring[0], 1.53, 112, step[pose.torsions[2]] + pose.jitter[2]);
     for (double d : {120.0, -120.0}) m.place(HYDROGEN, ch2, carbinol, ch, 1.09, 109.5, d);
-    const int m1 = m.place(CARBON, ch, ch2, carbinol, 1.53, 111, step[pose.torsions[3]]);
-    const int m2 = m.place(CARBON, ch, ch2, carbinol, 1.53, 111, step[pose.torsions[3]] + 120);
-    m.place(HYDROGEN, ch, ch2, carbinol, 1.10, 108, step[pose.torsions[3]] - 120);
+    const double isopropyl = step[pose.torsions[3]] + pose.jitter[3];
+    const int m1 = m.place(CARBON, ch, ch2, carbinol, 1.53, 111, isopropyl);
+    const int m2 = m.place(CARBON, ch, ch2, carbinol, 1.53, 111, isopropyl + 120);
+    m.place(HYDROGEN, ch, ch2, carbinol, 1.10, 108, isopropyl - 120);
     for (int k : {1, 2, 4, 5}) {
         const CVECTOR p = m.at(ring[static_cast<std::size_t>(k)]);
         m.add(HYDROGEN, p + p.normal() * 1.08);
@@ -116,9 +124,12 @@ CBasicConformer build(const Pose& pose) {
     return molecule;
 }
 
-// A result: the conformer with random symmetric turns, shifted by up to 0.01 angstrom per
-// coordinate, turned and moved at random.
-CBasicConformer result(int conformer, std::mt19937& random) {
+// A result: the conformer with random symmetric turns, its torsions off by up to
+// `jitter` degrees, shifted by up to 0.005 angstrom per coordinate (two optimisations
+// ending in one minimum differ by about that; at 0.01 angstrom the smallest moment of
+// inertia of this rod-like molecule already moves by 1 % now and then), turned and
+// moved at random.
+CBasicConformer result(int conformer, std::mt19937& random, double jitter = 0.0) {
     std::uniform_int_distribution<int> turn(0, 2);
     std::uniform_real_distribution<double> unit(-1.0, 1.0);
     Pose pose;
@@ -126,12 +137,13 @@ CBasicConformer result(int conformer, std::mt19937& random) {
     pose.tert_butyl = turn(random);
     for (int& m : pose.methyls) m = turn(random);
     pose.flipped = turn(random) == 0;
+    for (double& j : pose.jitter) j = jitter * unit(random);
     CBasicConformer c = build(pose);
     const CVECTOR axis(unit(random), unit(random), unit(random) + 2.0);
     const double angle = PI * unit(random);
     const CVECTOR shift(5 * unit(random), 5 * unit(random), 5 * unit(random));
     for (int i = 1; i <= c.get_size(); ++i) {
-        const CVECTOR noise(0.01 * unit(random), 0.01 * unit(random), 0.01 * unit(random));
+        const CVECTOR noise(0.005 * unit(random), 0.005 * unit(random), 0.005 * unit(random));
         c.set_exyz(i, c.get_element(i), (c.get_vector(i) + noise).rotate(axis, angle) + shift);
     }
     return c;
@@ -213,8 +225,20 @@ void CompareSame(benchmark::State& state) {
 }
 BENCHMARK(CompareSame)->Arg(0)->Arg(1)->ArgName("all_atoms")->Unit(benchmark::kMicrosecond);
 
+// The set-up once per molecule: bonds, symmetry classes, stereocentres and chirality.
+void IdentitySetUp(benchmark::State& state) {
+    std::mt19937 random(7);
+    const CBasicConformer molecule = result(clean_conformers().front(), random);
+    for (auto _ : state) {
+        const ConformerIdentity identity(molecule);
+        benchmark::DoNotOptimize(identity.is_chiral());
+    }
+}
+BENCHMARK(IdentitySetUp)->Unit(benchmark::kMicrosecond);
+
 void DistinctConformers(benchmark::State& state) {
     const auto count = static_cast<std::size_t>(state.range(0));
+    const double jitter = static_cast<double>(state.range(1));
     const std::vector<int> conformers = clean_conformers();
     std::mt19937 random(11);
     std::uniform_int_distribution<std::size_t> pick(0, conformers.size() - 1);
@@ -223,7 +247,7 @@ void DistinctConformers(benchmark::State& state) {
     std::vector<double> energies;
     for (std::size_t k = 0; k < count; ++k) {
         const std::size_t conformer = pick(random);
-        geometries.push_back(result(conformers[conformer], random));
+        geometries.push_back(result(conformers[conformer], random, jitter));
         energies.push_back(-657.0 + 1e-6 * static_cast<double>(conformer) + noise(random));
     }
     const ConformerIdentity identity(geometries.front());
@@ -235,7 +259,10 @@ void DistinctConformers(benchmark::State& state) {
     state.counters["groups"] = static_cast<double>(groups);
     state.counters["conformers"] = static_cast<double>(conformers.size());
 }
-BENCHMARK(DistinctConformers)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(DistinctConformers)
+    ->ArgsProduct({{1000, 10000}, {0, 10}})
+    ->ArgNames({"results", "jitter"})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

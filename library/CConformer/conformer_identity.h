@@ -59,7 +59,8 @@ std::array<double, 3> rotational_constants(const ::CBasicConformer& geometry);
 
 // One geometry made ready for comparisons by a ConformerIdentity: what every comparison
 // needs of it is computed once. Only the ConformerIdentity that prepared it (or one of
-// the same molecule and criteria) may compare it; others throw IdentityError.
+// the same molecule and criteria) may compare it; one that compares other atoms refuses
+// it with IdentityError.
 class PreparedConformer {
 public:
     const std::array<double, 3>& get_rotational_constants() const { return rotational; }
@@ -99,8 +100,8 @@ struct Comparison {
     // energies decided.
     std::optional<double> rotational_difference;
     // The RMSD found (angstrom); absent when a cheaper test decided. When rmsd_is_bound is
-    // true no fit was needed: the atoms' distances from their centroid alone put the RMSD
-    // at least this far above the tolerance, and this is that bound.
+    // true no fit was needed: the atoms' distances from their centroid alone show that
+    // the RMSD is at least this value, which exceeds the tolerance.
     std::optional<double> rmsd;
     bool rmsd_is_bound = false;
     bool mirrored = false;
@@ -231,6 +232,7 @@ class ConformerGrouper {
 public:
     // The identity must outlive the grouper.
     explicit ConformerGrouper(const ConformerIdentity& identity) : identity(identity) {}
+    explicit ConformerGrouper(ConformerIdentity&&) = delete;
 
     struct Placement {
         int group = 0;         // 0-based
@@ -238,6 +240,8 @@ public:
         double rmsd = 0.0;     // to the head, angstrom; 0 when founded
         bool mirrored = false;
     };
+    // Compares the conformer with each head in turn (compare(head, conformer)); the
+    // conformer joins the first it is the same as, or founds a group.
     Placement add(PreparedConformer conformer);
 
     int get_group_count() const { return static_cast<int>(heads.size()); }

@@ -66,10 +66,9 @@ Matrix3 rotation_of(std::array<double, 4> u) {
 
 // The eigenvector of K for its eigenvalue lambda: for a simple eigenvalue every column of
 // the adjugate of K - lambda I is a multiple of it; the column of the largest diagonal
-// cofactor is the best conditioned. A degenerate eigenvalue (points on one line, where
-// any turn about the line fits as well) makes the adjugate vanish, and Jacobi's method
-// then picks one vector of the eigenspace.
-std::array<double, 4> top_eigenvector(const Matrix4& key, double lambda) {
+// cofactor is the best conditioned. (When the eigenvalue is double, the adjugate is only
+// rounding noise; the caller sees that from the overlap the vector achieves.)
+std::array<double, 4> adjugate_eigenvector(const Matrix4& key, double lambda) {
     Matrix4 a = key;
     for (int i = 0; i < 4; ++i) a[static_cast<std::size_t>(i * 5)] -= lambda;
     int best = 0;
@@ -81,22 +80,31 @@ std::array<double, 4> top_eigenvector(const Matrix4& key, double lambda) {
             best = i;
         }
     }
-    double scale = 0.0;
-    for (double x : key) scale = std::max(scale, std::fabs(x));
-    if (largest > 1e-8 * scale * scale * scale && largest > 0.0) {
-        std::array<double, 4> u{};
-        for (int j = 0; j < 4; ++j) {
-            const double sign = (best + j) % 2 == 0 ? 1.0 : -1.0;
-            u[static_cast<std::size_t>(j)] = sign * minor4(a, best, j);
-        }
-        return u;
+    std::array<double, 4> u{};
+    for (int j = 0; j < 4; ++j) {
+        const double sign = (best + j) % 2 == 0 ? 1.0 : -1.0;
+        u[static_cast<std::size_t>(j)] = sign * minor4(a, best, j);
     }
+    if (u == std::array<double, 4>{}) u[0] = 1.0;
+    return u;
+}
+
+// Jacobi's method: slower, but a vector of the top eigenspace whatever its dimension.
+std::array<double, 4> jacobi_eigenvector(const Matrix4& key) {
     std::array<double, 4> values{};
     Matrix4 vectors{};
     detail::symmetric_eigen<4>(key, values, vectors);
     const auto top =
         static_cast<std::size_t>(std::max_element(values.begin(), values.end()) - values.begin());
     return {vectors[top], vectors[4 + top], vectors[8 + top], vectors[12 + top]};
+}
+
+// The sum of p . R q over the pairs, from the correlation.
+double overlap_of(const Matrix3& r, const Matrix3& s) {
+    double overlap = 0.0;
+    for (std::size_t a = 0; a < 3; ++a)
+        for (std::size_t b = 0; b < 3; ++b) overlap += r[a * 3 + b] * s[b * 3 + a];
+    return overlap;
 }
 
 }  // namespace
@@ -111,7 +119,12 @@ double least_square_sum(const PairSums& sums, Matrix3* rotation) {
     const double c1 = -8.0 * det3(s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7], s[8]);
     const double c0 = det4(key);
     // Every eigenvalue is at most sum |p||q| <= squares / 2, so Newton's method started
-    // there falls monotonically onto the largest root.
+    // there falls monotonically onto the largest root. The largest root is at least every
+    // diagonal entry of K (each is the overlap of a turn) and at least 0 (the trace): a
+    // step below that is rounding at a double root (two atoms, or atoms on a line, start
+    // right on it with a slope of nearly 0) flinging the iteration away, and is not taken.
+    double lower = 0.0;
+    for (int i = 0; i < 4; ++i) lower = std::max(lower, key[static_cast<std::size_t>(i * 5)]);
     double lambda = sums.squares / 2.0;
     const int MOST_STEPS = 100;
     for (int step = 0; step < MOST_STEPS; ++step) {
@@ -120,17 +133,25 @@ double least_square_sum(const PairSums& sums, Matrix3* rotation) {
         const double slope = 4.0 * l2 * lambda + 2.0 * c2 * lambda + c1;
         if (slope == 0.0) break;
         const double change = value / slope;
+        if (lambda - change < lower) break;
         lambda -= change;
         if (std::fabs(change) <= 1e-15 * std::fabs(lambda) || std::fabs(change) < 1e-300) break;
     }
-    // The overlap is taken from the rotation itself: where the largest eigenvalue is
-    // double (points on a line), Newton's method only reaches it to about the square root
-    // of the rounding error, while the rotation from the eigenvector gives the overlap it
-    // achieves to full precision.
-    const Matrix3 best = rotation_of(top_eigenvector(key, lambda));
-    double overlap = 0.0;
-    for (std::size_t a = 0; a < 3; ++a)
-        for (std::size_t b = 0; b < 3; ++b) overlap += best[a * 3 + b] * s[b * 3 + a];
+    // The overlap is taken from the rotation itself, which is honest to full precision.
+    // Where the largest eigenvalue is double (points on a line, where any turn about the
+    // line fits as well), Newton's method reaches it only to about the square root of the
+    // rounding error and the adjugate holds no vector: the overlap then falls well short
+    // of lambda, and Jacobi's method gives the vector instead.
+    Matrix3 best = rotation_of(adjugate_eigenvector(key, lambda));
+    double overlap = overlap_of(best, s);
+    if (overlap < lambda - 1e-9 - 1e-7 * sums.squares) {
+        const Matrix3 other = rotation_of(jacobi_eigenvector(key));
+        const double other_overlap = overlap_of(other, s);
+        if (other_overlap > overlap) {
+            best = other;
+            overlap = other_overlap;
+        }
+    }
     if (rotation != nullptr) *rotation = best;
     return std::max(0.0, sums.squares - 2.0 * overlap);
 }

@@ -145,6 +145,15 @@ TEST(Superposition, RecoversAKnownMotionEvenOnALine) {
         for (std::size_t i = 0; i < moving.size(); ++i)
             EXPECT_NEAR(target[i].distance(fit.place(moving[i])), 0.0, 1e-7) << i;
     }
+    // Two atoms, turned as a fuzzer once turned them: Newton's method starts right on the
+    // double root, and rounding must not fling it onto the smallest root, which lays the
+    // pair on its own reverse.
+    const Points pair = {{0.25391012436102844, 0.03125047684443427, 1.4687724116884109},
+                         {7.416617074845503, 2.250156404974441, 0.04626535439078355}};
+    Points turned_pair;
+    for (const CVECTOR& p : pair)
+        turned_pair.push_back(p.rotate(CVECTOR(0.3, -1, 2), 2.2) + CVECTOR(1, 2, -3));
+    EXPECT_NEAR(best_rigid_fit(pair, turned_pair).rmsd, 0.0, 1e-7);
     EXPECT_THROW(best_rigid_fit({{0, 0, 0}}, {}), std::invalid_argument);
 }
 
