@@ -5,15 +5,18 @@
 // driven by its Z-matrix, its hydrogen bonds, and the conformer generator; bonds
 // perceived from distances, and the generator's Z-matrix tree and rotatable bonds
 // derived from them; the rings, their conformers and the amine nitrogens' inversion,
-// which give the generator its start geometries.
+// which give the generator its start geometries; the symmetry classes of atoms, and the
+// identity of conformers by best-fit RMSD over the molecule's symmetry.
 #pragma once
 
 #include "CConformer/basic_conformer.h"
 #include "CConformer/bond_perception.h"
 #include "CConformer/bonds.h"
+#include "CConformer/conformer_identity.h"
 #include "CConformer/conformer_setup.h"
 #include "CConformer/generator.h"
 #include "CConformer/geometry_checks.h"
 #include "CConformer/rings.h"
 #include "CConformer/rotatable_conformer.h"
 #include "CConformer/start_geometries.h"
+#include "CConformer/symmetry_classes.h"

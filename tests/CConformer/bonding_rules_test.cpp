@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-using namespace confsearch;
-
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 

@@ -91,7 +91,8 @@ TEST_F(MixedOutputs, FileOfNoProgramIsRefusedAndAnOrcaRefusalNamesItsLine) {
     dir.write("notes.log", "energies of the water runs, see the other files\n");
     std::string orca = dir.read("orca_water_optfreq.out");
     const std::string energy = "FINAL SINGLE POINT ENERGY       -76.329521148023";
-    orca.replace(orca.rfind(energy), energy.size(), energy + "   (Wavefunction not fully converged!)");
+    orca.replace(orca.rfind(energy), energy.size(),
+                 energy + "   (Wavefunction not fully converged!)");
     dir.write("orca_water_optfreq.out", orca);
     dir.write("list.txt", "notes.log\norca_water_optfreq.out\nwater.log\n");
 
@@ -146,8 +147,8 @@ TEST(SortOutputsArguments, WhatAChemistGetsWrongFirstIsNamed) {
 
     dir.write("list.txt", "orca.out\n");
     const RunResult warm = support::run_program(
-        SORT_OUTPUTS_EXE, {"--energy", "G", "--temperature", "310", "3", "2e-5", "0.05", "0.15", "1"},
-        dir.path());
+        SORT_OUTPUTS_EXE,
+        {"--energy", "G", "--temperature", "310", "3", "2e-5", "0.05", "0.15", "1"}, dir.path());
     EXPECT_EQ(warm.status, 0);
     EXPECT_EQ(warm.err,
               "sort_outputs: warning: the G values of 1 file (orca.out) were computed at 298.15 K, "
