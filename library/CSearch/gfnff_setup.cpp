@@ -23,9 +23,11 @@ bool same_molecule(const XyzGeometry& a, const XyzGeometry& b) {
     return true;
 }
 
-// The set-up an earlier start left in place, checked against this start's molecule and options.
+// The set-up an earlier start left in place, checked against this start's molecule and
+// options. Throws DamagedFolder when it is not whole.
 GfnffSetup earlier_setup(const fs::path& place, const XyzGeometry& molecule,
                          const std::string& options) {
+    const DoneMarker marker = whole_folder_marker(place);
     const fs::path input = place / (GFNFF_SETUP_NAME + INPUT_ENDING);
     XyzGeometry made_from;
     const ReadError error = read_xyz_geometry(input.string(), made_from);
@@ -33,7 +35,7 @@ GfnffSetup earlier_setup(const fs::path& place, const XyzGeometry& molecule,
     if (!same_molecule(made_from, molecule))
         throw XtbError("the GFN-FF set-up in " + place.string() +
                        " was made from another molecule than this run's");
-    const std::string made_with = DoneMarker::read(place / DONE_MARKER).get("options");
+    const std::string made_with = marker.get("options");
     if (made_with != options)
         throw XtbError("the GFN-FF set-up in " + place.string() + " was made with \"" + made_with +
                        "\", this run asks for \"" + options + "\"");
@@ -52,7 +54,11 @@ GfnffSetup prepare_gfnff_setup(const XtbSettings& settings, const XyzGeometry& m
         // Left behind by a kill right after the set-up was put in place.
         std::error_code ignored;
         fs::remove_all(root / GFNFF_SETUP_FOLDER, ignored);
-        return earlier_setup(place, molecule, joined(options));
+        try {
+            return earlier_setup(place, molecule, joined(options));
+        } catch (const DamagedFolder&) {
+            fs::remove_all(place);
+        }
     }
 
     const ScratchFolder scratch(root / GFNFF_SETUP_FOLDER);
@@ -79,8 +85,7 @@ GfnffSetup prepare_gfnff_setup(const XtbSettings& settings, const XyzGeometry& m
     DoneMarker marker;
     marker.set("options", joined(options));
     marker.set_outcome(outcome);
-    setup.write(DONE_MARKER, marker.text());
-    setup.commit();
+    setup.commit(marker);
     return {place / GFNFF_TOPOLOGY, molecule.symbols};
 }
 

@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <stdio.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <fstream>
@@ -17,19 +16,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The done marker's list of the files beside it: "job1.out=29772 job1.err=122 ...".
+const std::string FILES_KEY = "files";
+
 [[noreturn]] void fail(const std::string& what, const fs::path& file, int error) {
     throw fs::filesystem_error(what, file, std::error_code(error, std::generic_category()));
-}
-
-// The data of a file, or the entries of a folder, on disk: without it a power cut right
-// after the rename could leave the complete-looking folder with empty files.
-void flush_to_disk(const fs::path& file) {
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) fail("cannot open", file, errno);
-    const int result = fsync(fd);
-    const int error = errno;
-    close(fd);
-    if (result != 0) fail("cannot flush", file, error);
 }
 
 // rename(2) that never replaces: a plain rename would put a directory over an empty one.
@@ -70,21 +61,44 @@ void StagedFolder::move_in(const fs::path& file, const std::string& name) const 
     fs::remove(file);
 }
 
-void StagedFolder::write(const std::string& name, const std::string& text) const {
-    const fs::path file = staging_ / name;
+void StagedFolder::commit(DoneMarker marker) {
+    std::string files;
+    for (const auto& entry : fs::directory_iterator(staging_))
+        files += (files.empty() ? "" : " ") + entry.path().filename().string() + "=" +
+                 std::to_string(entry.file_size());
+    marker.set(FILES_KEY, files);
+    const fs::path file = staging_ / DONE_MARKER;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << text;
+    out << marker.text();
     out.close();
     if (!out) fail("cannot write", file, EIO);
-}
-
-void StagedFolder::commit() {
-    for (const auto& entry : fs::directory_iterator(staging_))
-        if (entry.is_regular_file()) flush_to_disk(entry.path());
-    flush_to_disk(staging_);
     rename_without_replacing(staging_, place_);
     committed_ = true;
-    flush_to_disk(place_.has_parent_path() ? place_.parent_path() : fs::path("."));
+}
+
+DoneMarker whole_folder_marker(const fs::path& folder) {
+    const fs::path file = folder / DONE_MARKER;
+    if (!fs::exists(file)) throw DamagedFolder(file.string() + " is missing");
+    DoneMarker marker;
+    try {
+        marker = DoneMarker::read(file);
+        std::istringstream files(marker.get(FILES_KEY));
+        for (std::string entry; files >> entry;) {
+            const auto equals = entry.rfind('=');
+            const fs::path listed = folder / entry.substr(0, equals);
+            const std::string size = entry.substr(equals + 1);
+            std::error_code missing;
+            const auto actual = fs::file_size(listed, missing);
+            if (equals == std::string::npos || missing || std::to_string(actual) != size)
+                throw DamagedFolder(listed.string() + " is not the file " + DONE_MARKER +
+                                    " lists (" + size + " bytes)");
+        }
+    } catch (const DamagedFolder&) {
+        throw;
+    } catch (const std::runtime_error& damage) {
+        throw DamagedFolder(damage.what());
+    }
+    return marker;
 }
 
 ScratchFolder::ScratchFolder(fs::path folder) : folder_(std::move(folder)) {

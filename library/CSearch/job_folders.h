@@ -3,7 +3,10 @@
 // then renamed into place).
 #pragma once
 
+#include "CSearch/done_marker.h"
+
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
 namespace confsearch {
@@ -25,16 +28,28 @@ public:
     // Moves a file in under name: renamed, or copied and removed when it lies on another
     // file system (a node-local scratch disk).
     void move_in(const std::filesystem::path& file, const std::string& name) const;
-    void write(const std::string& name, const std::string& text) const;
-    // Flushes every file to disk, then renames the folder into place; a place already
-    // taken is never replaced (std::filesystem::filesystem_error, EEXIST).
-    void commit();
+    // Writes the marker as the folder's done marker, with the size of every file in it
+    // (key "files"), then renames the folder into place; a place already taken is never
+    // replaced (std::filesystem::filesystem_error, EEXIST). Nothing is flushed to disk:
+    // after a power cut the sizes tell a folder whose data never reached it.
+    void commit(DoneMarker marker);
 
 private:
     std::filesystem::path place_;
     std::filesystem::path staging_;
     bool committed_ = false;
 };
+
+// A results folder that is not whole: its done marker is missing or damaged, or a file
+// has not the size the marker gives; what() names the file.
+class DamagedFolder : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The done marker of a folder that StagedFolder put in place, once every file it lists
+// has its size. Throws DamagedFolder otherwise.
+DoneMarker whole_folder_marker(const std::filesystem::path& folder);
 
 // The temporary name of place while it is being filled.
 std::filesystem::path staging_path(const std::filesystem::path& place);

@@ -89,10 +89,10 @@ void judge(XtbJobResult& result, const fs::path& scratch, const XtbSettings& set
     result.status = XtbJobStatus::optimised;
 }
 
-XtbJobStatus status_named(const std::string& name, const fs::path& marker) {
+XtbJobStatus status_named(const std::string& name) {
     for (const auto& [status, text] : STATUS_NAMES)
         if (name == text && status != XtbJobStatus::stopped) return status;
-    throw std::runtime_error(marker.string() + ": unknown status \"" + name + "\"");
+    throw std::runtime_error(DONE_MARKER + " gives the unknown status \"" + name + "\"");
 }
 
 }  // namespace
@@ -115,14 +115,17 @@ std::optional<XtbJobResult> finished_xtb_job(const fs::path& run, const std::str
     check_name(name);
     const fs::path folder = xtb_result_folder(run, name);
     if (!fs::exists(folder)) return std::nullopt;
-    const fs::path file = folder / DONE_MARKER;
-    const DoneMarker marker = DoneMarker::read(file);
+    const DoneMarker marker = whole_folder_marker(folder);
     XtbJobResult result;
+    try {
+        result.status = status_named(marker.get("status"));
+        result.process = marker.get_outcome();
+        result.reason = marker.get("reason");
+        result.options = marker.get("options");
+    } catch (const std::runtime_error& damage) {
+        throw DamagedFolder(damage.what());
+    }
     result.name = name;
-    result.status = status_named(marker.get("status"), file);
-    result.process = marker.get_outcome();
-    result.reason = marker.get("reason");
-    result.options = marker.get("options");
     result.folder = folder;
     result.reused = true;
     return result;
@@ -135,15 +138,23 @@ XtbJobResult run_xtb_job(const XtbSettings& settings, const XtbCandidate& candid
     check_atoms_of_setup(settings, candidate);
     const fs::path root =
         settings.scratch_root.empty() ? run / XTB_SCRATCH_FOLDER : settings.scratch_root;
-    if (auto finished = finished_xtb_job(run, candidate.name)) {
-        // A kill between the results' rename and the scratch folder's removal leaves that
-        // folder behind.
-        std::error_code ignored;
-        fs::remove_all(root / candidate.name, ignored);
-        return *finished;
+    const fs::path place = xtb_result_folder(run, candidate.name);
+    std::string redone;
+    try {
+        if (auto finished = finished_xtb_job(run, candidate.name)) {
+            // A kill between the results' rename and the scratch folder's removal leaves
+            // that folder behind.
+            std::error_code ignored;
+            fs::remove_all(root / candidate.name, ignored);
+            return *finished;
+        }
+    } catch (const DamagedFolder& damage) {
+        redone = damage.what();
+        fs::remove_all(place);
     }
 
     XtbJobResult result;
+    result.redone = redone;
     result.name = candidate.name;
     result.options = joined(options);
     if (stop != nullptr && stop->stopped()) {
@@ -168,7 +179,6 @@ XtbJobResult run_xtb_job(const XtbSettings& settings, const XtbCandidate& candid
     }
     judge(result, scratch.path(), settings, candidate);
 
-    const fs::path place = xtb_result_folder(run, candidate.name);
     StagedFolder results(place);
     for (const std::string& name : {input, candidate.name + OUTPUT_ENDING,
                                     candidate.name + ERROR_ENDING, XTB_OPTIMISED_GEOMETRY})
@@ -178,8 +188,7 @@ XtbJobResult run_xtb_job(const XtbSettings& settings, const XtbCandidate& candid
     marker.set("reason", result.reason);
     marker.set("options", result.options);
     marker.set_outcome(result.process);
-    results.write(DONE_MARKER, marker.text());
-    results.commit();
+    results.commit(marker);
     result.folder = place;
     return result;
 }

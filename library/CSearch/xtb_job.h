@@ -2,6 +2,7 @@
 // its files moved whole into the run folder, found there again on a restart.
 #pragma once
 
+#include "CSearch/job_folders.h"
 #include "CSearch/process.h"
 #include "CSearch/stop_flag.h"
 #include "CSearch/xtb_settings.h"
@@ -45,6 +46,9 @@ struct XtbJobResult {
     std::filesystem::path folder;
     // Found in the run folder from an earlier start, not run now.
     bool reused = false;
+    // Why the results an earlier start left were thrown away and the job run again (a
+    // folder damaged by a power cut or by hand); empty when there were none.
+    std::string redone;
 
     // xtb's standard output and the optimised geometry in the results folder.
     std::filesystem::path output() const;
@@ -55,13 +59,14 @@ struct XtbJobResult {
 std::filesystem::path xtb_result_folder(const std::filesystem::path& run, const std::string& name);
 
 // The result of a job that finished in an earlier start, from its done marker (reused is
-// set); none when the run folder has no results for the name. Throws std::runtime_error
-// naming the marker file for a damaged one.
+// set); none when the run folder has no results for the name. Throws DamagedFolder
+// naming the file at fault when the folder is not whole.
 std::optional<XtbJobResult> finished_xtb_job(const std::filesystem::path& run,
                                              const std::string& name);
 
 // Optimises the candidate with xtb, or returns the result found from an earlier start
-// (whatever the settings: compare options with xtb_options to refuse other ones). A job
+// (whatever the settings: compare options with xtb_options to refuse other ones); a
+// damaged folder found is removed and the job run again (redone). A job
 // that ends in any way but a stop leaves its folder complete with a done marker; a
 // stopped one leaves nothing, its scratch folder removed. Nothing xtb does makes it
 // throw: a failure is in the result. Throws std::invalid_argument for a bad name, bad

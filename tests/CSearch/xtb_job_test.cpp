@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 using namespace confsearch;
@@ -185,15 +186,39 @@ TEST(XtbJob, FinishedJobIsNeverRunAgain) {
     EXPECT_EQ(again.status, XtbJobStatus::optimised);
     EXPECT_EQ(lines_in(log.path() / "calls"), 1u);
     EXPECT_FALSE(finished_xtb_job(run.path(), "never").has_value());
+}
 
-    // A damaged marker is named, not taken for a result.
-    support::write_file(run.path() / "xtb" / "once" / "done", "status optimised\n\nx\n");
-    try {
-        finished_xtb_job(run.path(), "once");
-        ADD_FAILURE() << "a damaged marker was read";
-    } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()), (run.path() / "xtb" / "once" / "done").string() +
-                                                 ", line 2: a line must begin with its key");
+// A folder that is not whole (its data lost in a power cut, a marker edited by hand) is
+// named, never taken for a result, and the job is run again.
+TEST(XtbJob, DamagedResultsAreNamedAndMadeAgain) {
+    const support::TempDir run;
+    const support::TempDir log;
+    XtbSettings settings = fake_settings("succeed");
+    settings.environment.push_back({"FAKE_XTB_LOG", log.path().string()});
+    const fs::path folder = run_xtb_job(settings, water("lost"), run.path()).folder;
+    const std::string output = support::read_file(folder / "lost.out");
+    const std::vector<std::pair<std::function<void()>, std::string>> damages = {
+        {[&] { support::write_file(folder / "lost.out", ""); },
+         (folder / "lost.out").string() + " is not the file done lists (" +
+             std::to_string(output.size()) + " bytes)"},
+        {[&] { support::write_file(folder / "done", "status optimised\n\nx\n"); },
+         (folder / "done").string() + ", line 2: a line must begin with its key"},
+        {[&] { fs::remove(folder / "done"); }, (folder / "done").string() + " is missing"},
+    };
+    std::size_t runs = 1;
+    for (const auto& [damage, message] : damages) {
+        damage();
+        try {
+            finished_xtb_job(run.path(), "lost");
+            ADD_FAILURE() << "a damaged folder was taken: " << message;
+        } catch (const DamagedFolder& error) {
+            EXPECT_EQ(std::string(error.what()), message);
+        }
+        const XtbJobResult again = run_xtb_job(settings, water("lost"), run.path());
+        EXPECT_EQ(again.redone, message);
+        EXPECT_EQ(again.status, XtbJobStatus::optimised);
+        EXPECT_EQ(lines_in(log.path() / "calls"), ++runs);
+        EXPECT_EQ(support::read_file(folder / "lost.out"), output);
     }
 }
 
