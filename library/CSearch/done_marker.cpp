@@ -1,5 +1,6 @@
 #include "CSearch/done_marker.h"
 
+#include "CSearch/search_names.h"
 #include "myfile/read_error.h"
 
 #include <cstdio>
@@ -71,16 +72,16 @@ DoneMarker DoneMarker::read(const std::filesystem::path& file) {
 void DoneMarker::set_outcome(const ProcessOutcome& outcome) {
     for (const auto& [kind, name] : KIND_NAMES)
         if (kind == outcome.kind)
-            set("process", std::string(name) + " " + std::to_string(outcome.exit_status) + " " +
-                               std::to_string(outcome.signal));
-    set("seconds", number_text(outcome.seconds));
-    set("time_limit", number_text(outcome.time_limit));
-    set("error", outcome.error);
+            set(MARKER_PROCESS, std::string(name) + " " + std::to_string(outcome.exit_status) +
+                                    " " + std::to_string(outcome.signal));
+    set(MARKER_SECONDS, number_text(outcome.seconds));
+    set(MARKER_TIME_LIMIT, number_text(outcome.time_limit));
+    set(MARKER_ERROR, outcome.error);
 }
 
 ProcessOutcome DoneMarker::get_outcome() const {
     ProcessOutcome outcome;
-    std::istringstream process(get("process"));
+    std::istringstream process(get(MARKER_PROCESS));
     std::string kind_name;
     process >> kind_name >> outcome.exit_status >> outcome.signal;
     bool known = false;
@@ -89,12 +90,15 @@ ProcessOutcome DoneMarker::get_outcome() const {
             outcome.kind = kind;
             known = true;
         }
-    std::istringstream seconds(get("seconds") + " " + get("time_limit"));
+    std::istringstream seconds(get(MARKER_SECONDS) + " " + get(MARKER_TIME_LIMIT));
     seconds >> outcome.seconds >> outcome.time_limit;
     if (!known || process.fail() || seconds.fail())
-        throw std::runtime_error(
-            ReadError{"damaged \"process\", \"seconds\" or \"time_limit\"", 0}.message(file_));
-    outcome.error = get("error");
+        throw std::runtime_error(ReadError{"damaged \"" + MARKER_PROCESS + "\", \"" +
+                                               MARKER_SECONDS + "\" or \"" + MARKER_TIME_LIMIT +
+                                               "\"",
+                                           0}
+                                     .message(file_));
+    outcome.error = get(MARKER_ERROR);
     return outcome;
 }
 

@@ -35,7 +35,7 @@ GfnffSetup earlier_setup(const fs::path& place, const XyzGeometry& molecule,
     if (!same_molecule(made_from, molecule))
         throw XtbError("the GFN-FF set-up in " + place.string() +
                        " was made from another molecule than this run's");
-    const std::string made_with = marker.get("options");
+    const std::string made_with = marker.get(MARKER_OPTIONS);
     if (made_with != options)
         throw XtbError("the GFN-FF set-up in " + place.string() + " was made with \"" + made_with +
                        "\", this run asks for \"" + options + "\"");
@@ -83,7 +83,7 @@ GfnffSetup prepare_gfnff_setup(const XtbSettings& settings, const XyzGeometry& m
          {input, GFNFF_SETUP_NAME + OUTPUT_ENDING, GFNFF_SETUP_NAME + ERROR_ENDING, GFNFF_TOPOLOGY})
         setup.move_in(scratch.path() / name, name);
     DoneMarker marker;
-    marker.set("options", joined(options));
+    marker.set(MARKER_OPTIONS, joined(options));
     marker.set_outcome(outcome);
     setup.commit(marker);
     return {place / GFNFF_TOPOLOGY, molecule.symbols};

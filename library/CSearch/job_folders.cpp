@@ -16,9 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The done marker's list of the files beside it: "job1.out=29772 job1.err=122 ...".
-const std::string FILES_KEY = "files";
-
 [[noreturn]] void fail(const std::string& what, const fs::path& file, int error) {
     throw fs::filesystem_error(what, file, std::error_code(error, std::generic_category()));
 }
@@ -66,7 +63,8 @@ void StagedFolder::commit(DoneMarker marker) {
     for (const auto& entry : fs::directory_iterator(staging_))
         files += (files.empty() ? "" : " ") + entry.path().filename().string() + "=" +
                  std::to_string(entry.file_size());
-    marker.set(FILES_KEY, files);
+    // "job1.err=122 job1.out=29772 ...": what the folder holds when it is whole.
+    marker.set(MARKER_FILES, files);
     const fs::path file = staging_ / DONE_MARKER;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << marker.text();
@@ -82,7 +80,7 @@ DoneMarker whole_folder_marker(const fs::path& folder) {
     DoneMarker marker;
     try {
         marker = DoneMarker::read(file);
-        std::istringstream files(marker.get(FILES_KEY));
+        std::istringstream files(marker.get(MARKER_FILES));
         for (std::string entry; files >> entry;) {
             const auto equals = entry.rfind('=');
             const fs::path listed = folder / entry.substr(0, equals);

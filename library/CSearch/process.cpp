@@ -18,7 +18,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <system_error>
@@ -34,9 +33,10 @@ using Clock = std::chrono::steady_clock;
 
 // How often a wait looks at the stop flag, milliseconds.
 const int STOP_POLL_MS = 50;
-const double NO_LIMIT = std::numeric_limits<double>::infinity();
 // How often a wait without a process descriptor looks whether the program ended.
 const int EXIT_POLL_MS = 5;
+// A wait without end.
+const double NO_LIMIT = std::numeric_limits<double>::infinity();
 
 std::string errno_text(int error) { return std::generic_category().message(error); }
 
@@ -245,7 +245,8 @@ std::string ProcessOutcome::describe() const {
         return signal != 0 ? " (ended by " + signal_name(signal) + ")"
                            : " (then ended with exit status " + std::to_string(exit_status) + ")";
     };
-    auto whole = [](double value) {
+    // "0.3", "600": a limit as the chemist gave it, without trailing zeros.
+    auto plain = [](double value) {
         const std::string text = std::to_string(value);
         const auto last = text.find_last_not_of('0');
         return text.substr(0, text[last] == '.' ? last : last + 1);
@@ -254,7 +255,7 @@ std::string ProcessOutcome::describe() const {
         case Kind::exited: return "exit status " + std::to_string(exit_status);
         case Kind::signalled: return "killed by " + signal_name(signal);
         case Kind::timed_out:
-            return "ran past the time limit of " + whole(time_limit) + " s" + ended_by();
+            return "ran past the time limit of " + plain(time_limit) + " s" + ended_by();
         case Kind::stopped: return "stopped" + ended_by();
         case Kind::not_started: return "could not start: " + error;
     }
@@ -341,6 +342,8 @@ ProcessOutcome run_process(const ProcessRequest& request, const StopFlag* stop) 
     }
 
     const Descriptor pidfd(open_process_descriptor(pid));
+    // How the program is being ended: by itself (exited) until the time limit or a stop
+    // makes it timed_out or stopped; then SIGTERM, and SIGKILL once the grace is over.
     auto ending = ProcessOutcome::Kind::exited;
     bool killed = false;
     double grace_end = 0.0;

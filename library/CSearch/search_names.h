@@ -16,6 +16,17 @@ inline const std::string DONE_MARKER = "done";
 inline const std::string INPUT_ENDING = ".xyz";
 inline const std::string OUTPUT_ENDING = ".out";
 inline const std::string ERROR_ENDING = ".err";
+// The keys of a done marker: the job's status, why it failed, the xtb options it ran
+// with, how xtb ended (kind, exit status, signal), its wall time and time limit in
+// seconds, why it could not start, and every file of the folder with its size.
+inline const std::string MARKER_STATUS = "status";
+inline const std::string MARKER_REASON = "reason";
+inline const std::string MARKER_OPTIONS = "options";
+inline const std::string MARKER_PROCESS = "process";
+inline const std::string MARKER_SECONDS = "seconds";
+inline const std::string MARKER_TIME_LIMIT = "time_limit";
+inline const std::string MARKER_ERROR = "error";
+inline const std::string MARKER_FILES = "files";
 // Where xtb runs, one folder per candidate, removed when its results are in place.
 inline const std::string XTB_SCRATCH_FOLDER = "scratch";
 // The one GFN-FF set-up of a run: the input molecule and the topology made from it.

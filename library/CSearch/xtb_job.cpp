@@ -118,10 +118,10 @@ std::optional<XtbJobResult> finished_xtb_job(const fs::path& run, const std::str
     const DoneMarker marker = whole_folder_marker(folder);
     XtbJobResult result;
     try {
-        result.status = status_named(marker.get("status"));
+        result.status = status_named(marker.get(MARKER_STATUS));
         result.process = marker.get_outcome();
-        result.reason = marker.get("reason");
-        result.options = marker.get("options");
+        result.reason = marker.get(MARKER_REASON);
+        result.options = marker.get(MARKER_OPTIONS);
     } catch (const std::runtime_error& damage) {
         throw DamagedFolder(damage.what());
     }
@@ -159,8 +159,8 @@ XtbJobResult run_xtb_job(const XtbSettings& settings, const XtbCandidate& candid
     result.options = joined(options);
     if (stop != nullptr && stop->stopped()) {
         result.status = XtbJobStatus::stopped;
-        result.process.kind = ProcessOutcome::Kind::stopped;
-        result.reason = "the run was stopped";
+        result.process.error = "the run was stopped before the job's turn";
+        result.reason = result.process.error;
         return result;
     }
     const ScratchFolder scratch(root / candidate.name);
@@ -184,9 +184,9 @@ XtbJobResult run_xtb_job(const XtbSettings& settings, const XtbCandidate& candid
                                     candidate.name + ERROR_ENDING, XTB_OPTIMISED_GEOMETRY})
         if (fs::exists(scratch.path() / name)) results.move_in(scratch.path() / name, name);
     DoneMarker marker;
-    marker.set("status", status_name(result.status));
-    marker.set("reason", result.reason);
-    marker.set("options", result.options);
+    marker.set(MARKER_STATUS, status_name(result.status));
+    marker.set(MARKER_REASON, result.reason);
+    marker.set(MARKER_OPTIONS, result.options);
     marker.set_outcome(result.process);
     results.commit(marker);
     result.folder = place;

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -19,10 +20,11 @@ std::vector<std::string> words_of(const std::string& line) {
     return words;
 }
 
+// A finite number and nothing else: "nan" and "inf" are no coordinates.
 bool read_number(const std::string& word, double& value) {
     const char* end = word.data() + word.size();
     const auto [stop, error] = std::from_chars(word.data(), end, value);
-    return error == std::errc() && stop == end;
+    return error == std::errc() && stop == end && std::isfinite(value);
 }
 
 bool blank(const std::string& line) { return line.find_first_not_of(" \t\r") == std::string::npos; }
@@ -37,6 +39,15 @@ std::string proper_case(const std::string& symbol) {
     return proper;
 }
 
+// Right-aligned in 17 columns with 10 decimals, as wide as a value needs.
+std::string coordinate(double value) {
+    const int width = std::snprintf(nullptr, 0, "%17.10f", value);
+    std::string text(static_cast<std::size_t>(width) + 1, '\0');
+    std::snprintf(text.data(), text.size(), "%17.10f", value);
+    text.pop_back();
+    return text;
+}
+
 }  // namespace
 
 void write_xyz_geometry(const std::string& file, const XyzGeometry& geometry) {
@@ -45,11 +56,10 @@ void write_xyz_geometry(const std::string& file, const XyzGeometry& geometry) {
         if (c == '\n' || c == '\r') c = ' ';
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << geometry.symbols.size() << '\n' << comment << '\n';
-    char row[128];
     for (std::size_t i = 0; i < geometry.symbols.size(); ++i) {
         const CVECTOR& p = geometry.positions.at(i);
-        std::snprintf(row, sizeof row, " %17.10f %17.10f %17.10f\n", p.x, p.y, p.z);
-        out << geometry.symbols[i] << row;
+        out << geometry.symbols[i] << ' ' << coordinate(p.x) << ' ' << coordinate(p.y) << ' '
+            << coordinate(p.z) << '\n';
     }
     out.close();
     if (!out) throw std::runtime_error("cannot write " + file);
@@ -69,7 +79,7 @@ ReadError read_xyz_geometry(const std::string& file, XyzGeometry& geometry) {
         stop != count_text.data() + count_text.size() || count <= 0)
         return {"the first line must be the number of atoms, not \"" + line + "\"", 1};
     XyzGeometry read;
-    if (!std::getline(in, line)) return {"ends before its comment line", 2};
+    if (!std::getline(in, line)) return {"ends before its comment line", 1};
     read.comment = line;
     for (long atom = 1; atom <= count; ++atom) {
         const long number = atom + 2;

@@ -5,7 +5,8 @@
 # succeeds. Modes:
 #   succeed           xtbopt.xyz is the input, "converged", exit status 0
 #   error             xtb's "[ERROR]" report, exit status 1
-#   segfault          killed by SIGSEGV            killed   killed by SIGKILL
+#   segfault          killed by SIGSEGV
+#   killed            killed by SIGKILL (as by the kernel's out-of-memory killer)
 #   hang              sleeps until killed (its sleep runs as a child in its group)
 #   stubborn          as hang, but ignores SIGTERM
 #   garbage           prints junk, writes no xtbopt.xyz, exit status 0
