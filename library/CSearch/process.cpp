@@ -376,6 +376,13 @@ ProcessOutcome run_process(const ProcessRequest& request, const StopFlag* stop) 
     child.end_group(SIGKILL);
     const int status = child.reap();
 
+    // StopOnSignals ends every program the moment the signal comes, before this wait
+    // sees the flag: a program that did not end well while a stop was asked was stopped,
+    // not broken, and must run again on a restart.
+    const bool clean = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (ending == ProcessOutcome::Kind::exited && !clean && stop != nullptr && stop->stopped())
+        ending = ProcessOutcome::Kind::stopped;
+
     ProcessOutcome outcome;
     outcome.seconds = seconds_since(start);
     outcome.time_limit = request.timeout_seconds;

@@ -238,12 +238,50 @@ TEST(XtbJob, StoppedJobLeavesNothingBehind) {
     EXPECT_FALSE(finished_xtb_job(run.path(), "cut").has_value());
 }
 
+// Ctrl-C while two jobs run: the handler ends their xtb at once, the jobs count as
+// stopped, not failed, and leave nothing a restart would take for a result.
+TEST(XtbJob, InterruptStopsRunningJobsWithoutRecordingThem) {
+    const support::TempDir run;
+    JobPool pool(2);
+    const StopOnSignals handlers(pool.stop_flag());
+    std::vector<XtbJobResult> results(3);
+    for (std::size_t i = 0; i < results.size(); ++i)
+        pool.add([&, i](const StopFlag& stop) {
+            results[i] = run_xtb_job(fake_settings("hang"), water("job" + std::to_string(i)),
+                                     run.path(), &stop);
+            return results[i].status == XtbJobStatus::stopped ? JobStatus::stopped
+                                                              : JobStatus::failed;
+        });
+    bool interrupted = false;
+    const auto reports = pool.run(
+        [&interrupted, &run](const JobProgress& progress) {
+            // Both xtb have started once their scratch folders hold their output.
+            if (!interrupted && progress.running == 2 &&
+                fs::exists(run.path() / "scratch" / "job0" / "job0.out") &&
+                fs::exists(run.path() / "scratch" / "job1" / "job1.out")) {
+                interrupted = true;
+                raise(SIGINT);
+            }
+        },
+        0.02);
+    ASSERT_TRUE(interrupted);
+    EXPECT_EQ(reports[0].status, JobStatus::stopped);
+    EXPECT_EQ(reports[1].status, JobStatus::stopped);
+    EXPECT_EQ(reports[2].status, JobStatus::not_run);
+    EXPECT_EQ(pool.stop_flag().signal(), SIGINT);
+    EXPECT_TRUE(entries(run.path() / "xtb").empty());
+    EXPECT_TRUE(entries(run.path() / "scratch").empty());
+}
+
 TEST(XtbJob, TimeoutCostsOnlyTheHangingJob) {
     const support::TempDir run;
     const support::TempDir log;
     XtbSettings settings = fake_settings("");
-    settings.timeout_seconds = 0.5;
     settings.environment = {{"FAKE_XTB_LOG", log.path().string()}};
+    // Only the hanging job's limit is short, so that a busy machine cannot push the others
+    // past theirs.
+    XtbSettings short_limit = settings;
+    short_limit.timeout_seconds = 0.5;
     JobPool pool(2);
     std::vector<XtbJobResult> results(3);
     const std::vector<std::string> modes = {"hang", "succeed", "succeed"};
@@ -251,7 +289,7 @@ TEST(XtbJob, TimeoutCostsOnlyTheHangingJob) {
         pool.add([&, i](const StopFlag& stop) {
             const XtbCandidate candidate =
                 water("job" + std::to_string(i), "fake_xtb: " + modes[i]);
-            results[i] = run_xtb_job(settings, candidate, run.path(), &stop);
+            results[i] = run_xtb_job(i == 0 ? short_limit : settings, candidate, run.path(), &stop);
             return results[i].status == XtbJobStatus::optimised ? JobStatus::succeeded
                                                                 : JobStatus::failed;
         });
