@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
@@ -86,8 +87,8 @@ struct ChildFailure {
 // Between fork and exec only async-signal-safe calls: the parent may have other threads,
 // and one of them may have held the allocator's lock at the fork.
 [[noreturn]] void become_program(const char* path, char* const* argv, char* const* envp,
-                                 const char* folder, const int (&streams)[3], int report,
-                                 pid_t parent) {
+                                 const char* folder, const int (&streams)[3], bool largest_stack,
+                                 int report, pid_t parent) {
     setpgid(0, 0);
 #ifdef __linux__
     // Ends the program when the thread that started it dies: a kill -9 of the toolkit
@@ -112,6 +113,11 @@ struct ChildFailure {
         if (done < 0) report_failure(report, ChildFailure::redirect);
     }
     if (folder != nullptr && chdir(folder) != 0) report_failure(report, ChildFailure::enter_folder);
+    rlimit stack{};
+    if (largest_stack && getrlimit(RLIMIT_STACK, &stack) == 0) {
+        stack.rlim_cur = stack.rlim_max;
+        setrlimit(RLIMIT_STACK, &stack);
+    }
     execve(path, argv, envp);
     report_failure(report, ChildFailure::execute);
 }
@@ -316,8 +322,8 @@ ProcessOutcome run_process(const ProcessRequest& request, const StopFlag* stop) 
     const pid_t pid = fork();
     if (pid < 0) return not_started("cannot fork: " + errno_text(errno));
     if (pid == 0)
-        become_program(path.c_str(), argv.data(), envp.data(), folder, streams, report_write.get(),
-                       parent);
+        become_program(path.c_str(), argv.data(), envp.data(), folder, streams,
+                       request.largest_stack, report_write.get(), parent);
 
     // Both sides set the group, so that it exists before the parent signals it.
     setpgid(pid, pid);

@@ -27,6 +27,9 @@ struct ProcessRequest {
     // grace_seconds more; 0: no limit. A stop by the flag ends the group the same way.
     double timeout_seconds = 0.0;
     double grace_seconds = 2.0;
+    // Raise the program's stack size limit to the hard limit (ulimit -s hard), as Fortran
+    // programs with large automatic arrays need.
+    bool largest_stack = false;
 };
 
 struct ProcessOutcome {

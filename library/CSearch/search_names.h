@@ -49,8 +49,9 @@ inline const std::string XTB_ERROR_START = "[ERROR]";
 // "   * xtb version 6.5.1 (unknown) compiled by 'builduser@buildhost' on 2022-12-09"
 inline const std::string XTB_VERSION_LINE = "xtb version ";
 
-// Every xtb job runs on one thread (the pool runs one job per core); a large stack keeps
-// its OpenMP regions from overflowing on big molecules.
+// Every xtb job runs on one thread (the pool runs one job per core). xtb's set-up notes
+// ask for large stacks: its main stack is raised to the hard limit (ProcessRequest), and
+// this sizes the stacks of OpenMP's own threads, should a job ever be given more than one.
 inline const std::string XTB_STACK_SIZE = "1G";
 
 inline const std::string INSTALL_XTB = "sudo apt-get install xtb";

@@ -102,6 +102,7 @@ ProcessRequest xtb_request(const XtbSettings& settings, const std::filesystem::p
     request.stderr_file = (folder / (stem + ERROR_ENDING)).string();
     request.timeout_seconds = settings.timeout_seconds;
     request.grace_seconds = settings.grace_seconds;
+    request.largest_stack = true;
     return request;
 }
 

@@ -59,7 +59,8 @@ std::vector<std::string> gfnff_setup_options(const XtbSettings& settings);
 std::string joined(const std::vector<std::string>& options);
 
 // The request that runs xtb on input (a file name in folder) with these options: one
-// thread, standard output and error into <stem>.out and <stem>.err in folder.
+// thread, the largest stack, standard output and error into <stem>.out and <stem>.err in
+// folder.
 ProcessRequest xtb_request(const XtbSettings& settings, const std::filesystem::path& folder,
                            const std::string& input, const std::vector<std::string>& options);
 

@@ -5,6 +5,7 @@
 #include "XtbTestSupport.h"
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,14 +93,20 @@ TEST(RunProcess, TellsEveryWayAProgramEnds) {
 TEST(RunProcess, RunsInItsFolderWithItsEnvironmentAndOutputFiles) {
     const support::TempDir dir;
     ProcessRequest request;
-    request.argv = {"sh", "-c", "pwd; echo \"$OMP_NUM_THREADS|$HOME|$TERM_EXTRA\"; echo oops >&2",
+    request.argv = {"sh", "-c",
+                    "pwd; echo \"$OMP_NUM_THREADS|$HOME|$TERM_EXTRA\"; ulimit -s; echo oops >&2",
                     "ignored"};
+    request.largest_stack = true;
     request.working_directory = dir.path().string();
     request.environment = {{"OMP_NUM_THREADS", "1"}, {"HOME", "/nowhere"}};
     request.stdout_file = dir.file("run.out");
     request.stderr_file = dir.file("run.err");
     ASSERT_TRUE(run_process(request).succeeded());
-    EXPECT_EQ(dir.read("run.out"), dir.path().string() + "\n1|/nowhere|\n");
+    rlimit stack{};
+    ASSERT_EQ(getrlimit(RLIMIT_STACK, &stack), 0);
+    const std::string hard =
+        stack.rlim_max == RLIM_INFINITY ? "unlimited" : std::to_string(stack.rlim_max / 1024);
+    EXPECT_EQ(dir.read("run.out"), dir.path().string() + "\n1|/nowhere|\n" + hard + "\n");
     EXPECT_EQ(dir.read("run.err"), "oops\n");
 
     // One file for both streams; a folder that is not there stops the start.
