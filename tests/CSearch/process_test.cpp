@@ -197,3 +197,30 @@ TEST(RunProcess, KilledParentLeavesNoProgramRunning) {
         expect_gone(program);
     }
 }
+
+// A second Ctrl-C does not wait for a program deaf to SIGTERM: it is killed, and the
+// toolkit ends by SIGINT at once.
+TEST(RunProcess, SecondInterruptKillsAtOnce) {
+    const support::TempDir dir;
+    const pid_t parent = fork();
+    ASSERT_GE(parent, 0);
+    if (parent == 0) {
+        StopFlag stop;
+        const StopOnSignals handlers(stop);
+        ProcessRequest request;
+        request.argv = {"sh", "-c",
+                        "trap '' TERM; echo $$ > " + dir.file("pid") + "; exec sleep 30"};
+        request.grace_seconds = 30.0;
+        run_process(request, &stop);
+        _exit(0);
+    }
+    const pid_t program = pid_in(dir.path() / "pid");
+    kill(parent, SIGINT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(xtb_support::running(program)) << "SIGTERM was not ignored";
+    kill(parent, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(parent, &status, 0), parent);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+    expect_gone(program);
+}
