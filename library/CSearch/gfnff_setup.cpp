@@ -2,6 +2,7 @@
 
 #include "CSearch/done_marker.h"
 #include "CSearch/job_folders.h"
+#include "CSearch/search_messages.h"
 #include "CSearch/search_names.h"
 #include "CSearch/xtb_program.h"
 
@@ -33,12 +34,10 @@ GfnffSetup earlier_setup(const fs::path& place, const XyzGeometry& molecule,
     const ReadError error = read_xyz_geometry(input.string(), made_from);
     if (!error.ok()) throw XtbError(error.message(input.string()));
     if (!same_molecule(made_from, molecule))
-        throw XtbError("the GFN-FF set-up in " + place.string() +
-                       " was made from another molecule than this run's");
+        throw XtbError(message::setup_of_other_molecule(place.string()));
     const std::string made_with = marker.get(MARKER_OPTIONS);
     if (made_with != options)
-        throw XtbError("the GFN-FF set-up in " + place.string() + " was made with \"" + made_with +
-                       "\", this run asks for \"" + options + "\"");
+        throw XtbError(message::setup_of_other_options(place.string(), made_with, options));
     return {place / GFNFF_TOPOLOGY, molecule.symbols};
 }
 
@@ -74,9 +73,9 @@ GfnffSetup prepare_gfnff_setup(const XtbSettings& settings, const XyzGeometry& m
             xtb_failure_text(text_of_file(scratch.path() / (GFNFF_SETUP_NAME + OUTPUT_ENDING)),
                              text_of_file(scratch.path() / (GFNFF_SETUP_NAME + ERROR_ENDING)));
         const std::string how =
-            outcome.succeeded() ? "wrote no " + GFNFF_TOPOLOGY : outcome.describe();
-        throw XtbError("the GFN-FF set-up (xtb " + input + " " + joined(options) +
-                       ") failed: " + how + (said.empty() ? "" : ": " + said));
+            outcome.succeeded() ? message::no_topology_written() : outcome.describe();
+        throw XtbError(message::setup_failed("xtb " + input + " " + joined(options), how) +
+                       (said.empty() ? "" : ": " + said));
     }
     StagedFolder setup(place);
     for (const std::string& name :

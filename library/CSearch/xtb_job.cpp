@@ -2,6 +2,7 @@
 
 #include "CSearch/done_marker.h"
 #include "CSearch/job_folders.h"
+#include "CSearch/search_messages.h"
 #include "CSearch/search_names.h"
 
 #include <algorithm>
@@ -26,32 +27,25 @@ void check_name(const std::string& name) {
                      std::all_of(name.begin(), name.end(), [](unsigned char c) {
                          return std::isalnum(c) || c == '_' || c == '-' || c == '+' || c == '.';
                      });
-    if (!fit)
-        throw std::invalid_argument("\"" + name +
-                                    "\" cannot name a job: letters, digits and _-+. only, not "
-                                    "beginning with a point");
+    if (!fit) throw std::invalid_argument(message::bad_job_name(name));
 }
 
 void check_atoms_of_setup(const XtbSettings& settings, const XtbCandidate& candidate) {
     if (settings.method == XtbMethod::gfnff && settings.gfnff.symbols != candidate.geometry.symbols)
-        throw std::invalid_argument("candidate " + candidate.name +
-                                    " does not have the atoms of the GFN-FF set-up");
+        throw std::invalid_argument(message::other_atoms_than_setup(candidate.name));
 }
 
 // Why the geometry xtb wrote is not an optimised geometry of the candidate; empty when it is.
 std::string fault_of_geometry(const fs::path& file, const XyzGeometry& candidate) {
-    if (!fs::exists(file))
-        return "xtb wrote no optimised geometry (" + XTB_OPTIMISED_GEOMETRY + ")";
+    if (!fs::exists(file)) return message::no_optimised_geometry();
     XyzGeometry optimised;
     const ReadError error = read_xyz_geometry(file.string(), optimised);
     if (!error.ok()) return error.message(XTB_OPTIMISED_GEOMETRY);
     if (optimised.symbols.size() != candidate.symbols.size())
-        return XTB_OPTIMISED_GEOMETRY + " holds " + std::to_string(optimised.symbols.size()) +
-               " atoms, the candidate " + std::to_string(candidate.symbols.size());
+        return message::other_atom_count(optimised.symbols.size(), candidate.symbols.size());
     for (std::size_t i = 0; i < optimised.symbols.size(); ++i)
         if (optimised.symbols[i] != candidate.symbols[i])
-            return "atom " + std::to_string(i + 1) + " is " + optimised.symbols[i] + " in " +
-                   XTB_OPTIMISED_GEOMETRY + ", " + candidate.symbols[i] + " in the candidate";
+            return message::other_element(i + 1, optimised.symbols[i], candidate.symbols[i]);
     return "";
 }
 
@@ -67,23 +61,25 @@ void judge(XtbJobResult& result, const fs::path& scratch, const XtbSettings& set
         result.reason = said.empty() ? why : why + ": " + said;
     };
     switch (process.kind) {
-        case ProcessOutcome::Kind::not_started: return fail("xtb " + process.describe());
-        case ProcessOutcome::Kind::timed_out: return fail("xtb " + process.describe());
-        case ProcessOutcome::Kind::signalled: return fail("xtb was " + process.describe());
-        case ProcessOutcome::Kind::stopped: return fail("xtb was " + process.describe());
+        case ProcessOutcome::Kind::not_started:
+            return fail(message::xtb_not_started(process.describe()));
+        case ProcessOutcome::Kind::timed_out:
+            return fail(message::xtb_timed_out(process.describe()));
+        case ProcessOutcome::Kind::signalled: return fail(message::xtb_killed(process.describe()));
+        case ProcessOutcome::Kind::stopped: return fail(message::xtb_killed(process.describe()));
         case ProcessOutcome::Kind::exited:
-            if (process.exit_status != 0) return fail("xtb ended with " + process.describe());
+            if (process.exit_status != 0) return fail(message::xtb_exit_status(process.describe()));
             break;
     }
     const std::string fault =
         fault_of_geometry(scratch / XTB_OPTIMISED_GEOMETRY, candidate.geometry);
     if (!fault.empty()) return fail(fault);
     if (settings.method == XtbMethod::gfnff && output.find(XTB_TOPOLOGY_READ) == std::string::npos)
-        return fail("xtb did not take the run's GFN-FF set-up (" + GFNFF_TOPOLOGY + ")");
+        return fail(message::setup_not_taken());
     if (output.find(XTB_NOT_CONVERGED) != std::string::npos ||
         fs::exists(scratch / XTB_NOT_CONVERGED_FILE)) {
         result.status = XtbJobStatus::not_converged;
-        result.reason = "the geometry optimisation did not converge (--opt " + settings.level + ")";
+        result.reason = message::not_converged(settings.level);
         return;
     }
     result.status = XtbJobStatus::optimised;
@@ -92,7 +88,7 @@ void judge(XtbJobResult& result, const fs::path& scratch, const XtbSettings& set
 XtbJobStatus status_named(const std::string& name) {
     for (const auto& [status, text] : STATUS_NAMES)
         if (name == text && status != XtbJobStatus::stopped) return status;
-    throw std::runtime_error(DONE_MARKER + " gives the unknown status \"" + name + "\"");
+    throw std::runtime_error(message::unknown_status(name));
 }
 
 }  // namespace
@@ -159,7 +155,7 @@ XtbJobResult run_xtb_job(const XtbSettings& settings, const XtbCandidate& candid
     result.options = joined(options);
     if (stop != nullptr && stop->stopped()) {
         result.status = XtbJobStatus::stopped;
-        result.process.error = "the run was stopped before the job's turn";
+        result.process.error = message::stopped_before_start();
         result.reason = result.process.error;
         return result;
     }
@@ -174,7 +170,7 @@ XtbJobResult run_xtb_job(const XtbSettings& settings, const XtbCandidate& candid
     result.process = run_process(xtb_request(settings, scratch.path(), input, options), stop);
     if (result.process.kind == ProcessOutcome::Kind::stopped) {
         result.status = XtbJobStatus::stopped;
-        result.reason = "the run was stopped";
+        result.reason = message::stopped();
         return result;
     }
     judge(result, scratch.path(), settings, candidate);

@@ -2,6 +2,7 @@
 
 #include "CSearch/job_folders.h"
 #include "CSearch/process.h"
+#include "CSearch/search_messages.h"
 #include "CSearch/search_names.h"
 
 #include <stdlib.h>
@@ -52,10 +53,9 @@ std::string version_in(const std::string& output) {
 }  // namespace
 
 XtbProgram find_xtb(const std::string& path, double timeout_seconds) {
-    const std::string install = "; install it with: " + INSTALL_XTB;
     const std::string found = find_program(path.empty() ? "xtb" : path);
-    if (found.empty()) throw XtbError("xtb is not on the PATH" + install);
-    if (!path.empty() && !fs::exists(found)) throw XtbError(path + " does not exist" + install);
+    if (found.empty()) throw XtbError(message::xtb_not_on_path());
+    if (!path.empty() && !fs::exists(found)) throw XtbError(message::xtb_missing(path));
 
     const CheckFolder folder;
     ProcessRequest request;
@@ -65,12 +65,9 @@ XtbProgram find_xtb(const std::string& path, double timeout_seconds) {
     request.stderr_file = (folder.path() / "version.err").string();
     request.timeout_seconds = timeout_seconds;
     const ProcessOutcome outcome = run_process(request);
-    if (!outcome.succeeded())
-        throw XtbError(found + " --version did not run: " + outcome.describe() + install);
+    if (!outcome.succeeded()) throw XtbError(message::xtb_does_not_run(found, outcome.describe()));
     const std::string version = version_in(text_of_file(request.stdout_file));
-    if (version.empty())
-        throw XtbError(found + " does not print xtb's version line (\"" + XTB_VERSION_LINE +
-                       "...\"): it is not xtb" + install);
+    if (version.empty()) throw XtbError(message::not_xtb(found));
     return {found, version};
 }
 

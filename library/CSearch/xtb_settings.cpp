@@ -1,5 +1,6 @@
 #include "CSearch/xtb_settings.h"
 
+#include "CSearch/search_messages.h"
 #include "CSearch/search_names.h"
 
 #include <algorithm>
@@ -18,14 +19,13 @@ const std::size_t FAILURE_TEXT_LENGTH = 300;
 
 std::vector<std::string> method_options(const XtbSettings& settings) {
     if (settings.multiplicity < 1)
-        throw std::invalid_argument("the multiplicity must be 1 or more, not " +
-                                    std::to_string(settings.multiplicity));
+        throw std::invalid_argument(message::bad_multiplicity(settings.multiplicity));
     const bool named = std::any_of(settings.solvent.begin(), settings.solvent.end(),
                                    [](unsigned char c) { return std::isalpha(c); });
     const bool blank = std::any_of(settings.solvent.begin(), settings.solvent.end(),
                                    [](unsigned char c) { return std::isspace(c); });
     if (!settings.solvent.empty() && (!named || blank))
-        throw std::invalid_argument("\"" + settings.solvent + "\" is not a solvent name");
+        throw std::invalid_argument(message::bad_solvent(settings.solvent));
     std::vector<std::string> options;
     if (settings.method == XtbMethod::gfn2)
         options = {"--gfn", "2"};
@@ -64,9 +64,9 @@ std::string trimmed(const std::string& line) {
 
 std::vector<std::string> xtb_options(const XtbSettings& settings) {
     if (std::find(std::begin(LEVELS), std::end(LEVELS), settings.level) == std::end(LEVELS))
-        throw std::invalid_argument("xtb knows no optimisation level \"" + settings.level + "\"");
+        throw std::invalid_argument(message::unknown_level(settings.level));
     if (settings.method == XtbMethod::gfnff && !settings.gfnff.ready())
-        throw std::invalid_argument("a GFN-FF optimisation needs the run's GFN-FF set-up");
+        throw std::invalid_argument(message::no_gfnff_setup());
     std::vector<std::string> options = {"--opt", settings.level};
     const auto method = method_options(settings);
     options.insert(options.end(), method.begin(), method.end());
