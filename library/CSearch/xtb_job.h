@@ -66,12 +66,12 @@ std::optional<XtbJobResult> finished_xtb_job(const std::filesystem::path& run,
 
 // Optimises the candidate with xtb, or returns the result found from an earlier start
 // (whatever the settings: compare options with xtb_options to refuse other ones); a
-// damaged folder found is removed and the job run again (redone). A job
-// that ends in any way but a stop leaves its folder complete with a done marker; a
-// stopped one leaves nothing, its scratch folder removed. Nothing xtb does makes it
-// throw: a failure is in the result. Throws std::invalid_argument for a bad name, bad
-// settings, or a candidate whose atoms are not those of the GFN-FF set-up, and
-// std::filesystem::filesystem_error when the run folder cannot be written.
+// damaged folder found is removed and the job run again (redone). A job that ends in
+// any way but a stop leaves its folder complete with a done marker; a stopped one leaves
+// nothing, its scratch folder removed. Nothing xtb does makes it throw: a failure is in
+// the result. Throws std::invalid_argument for a bad name, bad settings, or a candidate
+// whose atoms are not those of the GFN-FF set-up, and std::filesystem::filesystem_error
+// when the run folder cannot be written.
 XtbJobResult run_xtb_job(const XtbSettings& settings, const XtbCandidate& candidate,
                          const std::filesystem::path& run, const StopFlag* stop = nullptr);
 

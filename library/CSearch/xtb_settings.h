@@ -15,8 +15,9 @@ enum class XtbMethod { gfn2, gfnff };
 
 // The force field of a GFN-FF run, made once from the input molecule (prepare_gfnff_setup):
 // GFN-FF derives it from the geometry it is started from, so without one shared set-up
-// the same minimum reached from two candidates can get energies apart by up to a few
-// kcal/mol, which no energy test for duplicates survives.
+// the same minimum reached from two candidates can get energies tenths of a kcal/mol or
+// more apart (10 for ethanol started with a C-O bond of 1.8 angstrom), which no energy
+// test for duplicates survives.
 struct GfnffSetup {
     std::filesystem::path topology;    // xtb's gfnff_topo
     std::vector<std::string> symbols;  // the atoms it was made for, in order
@@ -39,9 +40,8 @@ struct XtbSettings {
     // The folder under which each job gets its scratch folder; empty: <run>/scratch. On
     // another file system (a node's local disk) the results are copied back.
     std::filesystem::path scratch_root;
-    // Set for xtb on top of the one-thread settings (OMP_NUM_THREADS=1 and the like); the
-    // tests choose
-    // the stand-in's behaviour this way.
+    // Set for xtb on top of the one-thread settings (OMP_NUM_THREADS=1 and the like);
+    // the tests choose the stand-in's behaviour this way.
     std::vector<std::pair<std::string, std::string>> environment;
     // Required for GFN-FF.
     GfnffSetup gfnff;
