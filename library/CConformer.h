@@ -10,6 +10,7 @@
 #pragma once
 
 #include "CConformer/basic_conformer.h"
+#include "CConformer/bond_changes.h"
 #include "CConformer/bond_perception.h"
 #include "CConformer/bonds.h"
 #include "CConformer/conformer_identity.h"

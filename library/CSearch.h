@@ -1,0 +1,15 @@
+// The search pipeline's engine: running external programs (xtb) in parallel with time
+// limits and early stops, one xtb optimisation per candidate with its results kept whole
+// in the run folder, and the GFN-FF set-up a run shares.
+#pragma once
+
+#include "CSearch/gfnff_setup.h"
+#include "CSearch/job_pool.h"
+#include "CSearch/process.h"
+#include "CSearch/search_names.h"
+#include "CSearch/stop_flag.h"
+#include "CSearch/stop_on_signals.h"
+#include "CSearch/xtb_job.h"
+#include "CSearch/xtb_program.h"
+#include "CSearch/xtb_settings.h"
+#include "CSearch/xyz_geometry.h"
