@@ -103,8 +103,9 @@ CandidateRun::CandidateRun(const CBasicConformer& molecule, const CBondGraph& gr
     const std::vector<std::vector<int>> apart = separations(graph);
     std::vector<std::vector<bool>> moves(walk_bonds.size(),
                                          std::vector<bool>(static_cast<std::size_t>(n), false));
+    // The moving atom lies on the bond's axis: the turn leaves it in place.
     for (std::size_t k = 0; k < walk_bonds.size(); ++k)
-        for (const int atom : walk_bonds[k].side) moves[k][atom] = true;
+        for (const int atom : walk_bonds[k].side) moves[k][atom] = atom != walk_bonds[k].moving;
     for (int a = 0; a < n; ++a) {
         for (int b = a + 1; b < n; ++b) {
             if (apart[a][b] >= 0 && apart[a][b] < TESTED_SEPARATION) continue;

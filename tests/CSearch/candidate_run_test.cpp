@@ -107,8 +107,12 @@ TEST(CandidateRun, BondingDistanceAloneLetsMoreThrough) {
     loose.physical_clashes = false;
     const Outcome without = run(ibuprofen, loose);
     const Outcome with = run(ibuprofen);
+    // The three-file generator turns every combination of ibuprofen's length-based bonds
+    // clear of the bonding distances; so does this run with its own bonds (an atom on a
+    // bond's axis, the hydroxyl O of 9-11, is tested where it last moves, at 7-9).
     EXPECT_EQ(without.counts.clashing_vdw, 0u);
-    EXPECT_EQ(without.counts.accepted + without.counts.clashing_bonding, 648u);
+    EXPECT_EQ(without.counts.clashing_bonding, 0u);
+    EXPECT_EQ(without.counts.accepted, 648u);
     EXPECT_GT(without.counts.accepted, with.counts.accepted);
 }
 
