@@ -13,6 +13,7 @@
 #include "CSearch/job_pool.h"
 #include "CSearch/process.h"
 #include "CSearch/progress_line.h"
+#include "CSearch/repeat_filter.h"
 #include "CSearch/search_names.h"
 #include "CSearch/stop_flag.h"
 #include "CSearch/stop_on_signals.h"

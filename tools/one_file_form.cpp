@@ -315,12 +315,18 @@ int run(const Request& request, const CBasicConformer& geometry) {
         symbols.push_back(geometry.get_element(i).get_symbol());
     const int width = serial_width(total);
     ProgressLine progress(std::cerr, standard_error_is_terminal(), PROGRAM, COMBINATIONS, total);
+    RepeatFilter repeats(geometry, setup.get_bonds());
+    Combinations repeated = 0;
     Combinations serial = 0;
     Combinations unwritten = 0;
     std::string first_name;
     std::string last_name;
     const CandidateCounts counts = walk.run(
         [&](const Candidate& candidate) {
+            if (repeats.repeats(candidate.positions)) {
+                ++repeated;
+                return;
+            }
             const std::string name = serial_name(stem, ++serial, width);
             if (first_name.empty()) first_name = name;
             last_name = name;
@@ -341,6 +347,8 @@ int run(const Request& request, const CBasicConformer& geometry) {
             << " (within the bonding distance: " << counts.clashing_bonding
             << "; within 0.7 of the van der Waals radii: " << counts.clashing_vdw << ")\n"
             << "side corrections: " << counts.corrections << '\n'
+            << "repeats left out: " << repeated << " (within " << REPEAT_RMSD
+            << " angstrom of a candidate before, over the heavy atoms and over all atoms)\n"
             << "candidates: " << output_words(request, settings, serial);
     if (serial > 0 && request.output != Output::count) {
         const std::string extension =

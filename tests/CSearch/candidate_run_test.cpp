@@ -161,3 +161,58 @@ TEST(CandidateRun, MirrorImageGivesMirroredCandidates) {
         EXPECT_EQ(found, original.candidates.size());
     }
 }
+
+// The turns of a para-phenylene ring's two bonds by half a turn each give the same
+// geometry with the ring atoms renamed: of the four combinations two are repeats. A
+// geometry moved as a whole is a repeat, a turned one is not.
+TEST(RepeatFilter, RingFlipsAndRigidMotionsRepeat) {
+    const CBasicConformer ibuprofen = example("ibuprofen/ibuprofen.xyz");
+    const CConformerSetup setup(ibuprofen);
+    std::vector<TorsionChoice> flips;
+    for (const auto& [a, b] : {std::pair{1, 7}, std::pair{4, 12}}) {
+        TorsionChoice t;
+        t.fixed_atom = setup.get_tree().get_parent(b) == a ? a : b;
+        t.moving_atom = t.fixed_atom == a ? b : a;
+        t.steps = 2;
+        t.positions = 2;
+        flips.push_back(t);
+    }
+    CandidateRules loose;
+    loose.physical_clashes = false;
+    const CandidateRun walk(ibuprofen, setup.get_bonds(), setup.get_tree(), flips, loose);
+    RepeatFilter filter(ibuprofen, setup.get_bonds());
+    std::vector<bool> repeated;
+    std::vector<Positions> geometries;
+    walk.run([&](const Candidate& c) {
+        repeated.push_back(filter.repeats(c.positions));
+        geometries.push_back(c.positions);
+    });
+    EXPECT_EQ(repeated, (std::vector<bool>{false, false, true, true}));
+    EXPECT_EQ(filter.get_kept(), 2u);
+
+    // The second candidate turned by 90 degrees about z and moved: a repeat.
+    Positions moved = geometries[1];
+    for (CVECTOR& p : moved) p = CVECTOR(-p.y + 3.0, p.x - 1.0, p.z + 0.5);
+    EXPECT_TRUE(filter.repeats(moved));
+}
+
+// The mirror image of a molecule gives the mirror images of its candidates, up to the
+// molecule's symmetry: a ring's bond that takes only half a turn starts its steps from the
+// input either way round.
+TEST(RepeatFilter, MirrorImageCandidatesMatchUpToSymmetry) {
+    const CBasicConformer ibuprofen = example("ibuprofen/ibuprofen.xyz");
+    const CBasicConformer image = mirrored(ibuprofen);
+    const Outcome original = run(ibuprofen);
+    const Outcome reflected = run(image);
+    ASSERT_EQ(reflected.counts.accepted, original.counts.accepted);
+    const CBondGraph graph(image);
+    RepeatFilter filter(image, graph, 1e-3);
+    for (const Candidate& c : original.candidates) {
+        Positions p = c.positions;
+        for (CVECTOR& v : p) v.x = -v.x;
+        filter.repeats(p);
+    }
+    const std::size_t distinct = filter.get_kept();
+    for (const Candidate& c : reflected.candidates) EXPECT_TRUE(filter.repeats(c.positions));
+    EXPECT_EQ(filter.get_kept(), distinct);
+}

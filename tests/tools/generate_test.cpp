@@ -355,7 +355,9 @@ TEST(GenerateConformers, OneXyzFileRunsInEveryMode) {
         EXPECT_EQ(r.out.substr(0, k.setup.size()), k.setup) << label;
         expect_progress_lines(r.err, k.combinations, label);
         const std::size_t candidates = count_after(r.out, "\ncandidates: ");
-        EXPECT_EQ(candidates + count_after(r.out, "\nskipped as clashing: "), k.combinations)
+        EXPECT_EQ(candidates + count_after(r.out, "\nskipped as clashing: ") +
+                      count_after(r.out, "\nrepeats left out: "),
+                  k.combinations)
             << label;
         EXPECT_GT(candidates, 0u) << label;
         EXPECT_NE(
