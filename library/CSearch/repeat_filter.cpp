@@ -65,21 +65,38 @@ std::array<double, 3> RepeatFilter::shape(const Positions& positions) const {
     return values;
 }
 
+// Shape values lie between 0 and a few angstrom; 21 bits a coordinate hold them at any
+// tolerance down to a thousandth of an angstrom.
+std::uint64_t RepeatFilter::cell(const std::array<long, 3>& index) const {
+    const std::uint64_t mask = (1u << 21) - 1;
+    return (static_cast<std::uint64_t>(index[0]) & mask) << 42 |
+           (static_cast<std::uint64_t>(index[1]) & mask) << 21 |
+           (static_cast<std::uint64_t>(index[2]) & mask);
+}
+
 bool RepeatFilter::repeats(const Positions& positions) {
     Kept candidate{shape(positions), heavy.prepare(positions), all.prepare(positions)};
-    const auto first = by_shape.lower_bound(candidate.shape[0] - tolerance);
-    const auto last = by_shape.upper_bound(candidate.shape[0] + tolerance);
-    for (auto it = first; it != last; ++it) {
-        const Kept& k = kept[it->second];
-        double apart = 0.0;
-        for (int a = 0; a < 3; ++a)
-            apart += (k.shape[a] - candidate.shape[a]) * (k.shape[a] - candidate.shape[a]);
-        if (apart > tolerance * tolerance) continue;
-        if (heavy.compare(k.heavy, candidate.heavy).same() &&
-            all.compare(k.all, candidate.all).same())
-            return true;
-    }
-    by_shape.emplace(candidate.shape[0], kept.size());
+    std::array<long, 3> home{};
+    for (int a = 0; a < 3; ++a)
+        home[a] = static_cast<long>(std::floor(candidate.shape[a] / tolerance));
+    for (long i = -1; i <= 1; ++i)
+        for (long j = -1; j <= 1; ++j)
+            for (long k = -1; k <= 1; ++k) {
+                const auto near = cells.find(cell({home[0] + i, home[1] + j, home[2] + k}));
+                if (near == cells.end()) continue;
+                for (const std::size_t index : near->second) {
+                    const Kept& other = kept[index];
+                    double apart = 0.0;
+                    for (int a = 0; a < 3; ++a)
+                        apart += (other.shape[a] - candidate.shape[a]) *
+                                 (other.shape[a] - candidate.shape[a]);
+                    if (apart > tolerance * tolerance) continue;
+                    if (heavy.compare(other.heavy, candidate.heavy).same() &&
+                        all.compare(other.all, candidate.all).same())
+                        return true;
+                }
+            }
+    cells[cell(home)].push_back(kept.size());
     kept.push_back(std::move(candidate));
     return false;
 }

@@ -4,7 +4,8 @@
 #pragma once
 
 #include <array>
-#include <map>
+#include <cstdint>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -42,11 +43,12 @@ private:
     double tolerance;
     std::vector<bool> heavy_atom;
     std::vector<Kept> kept;
-    // The kept geometries by the first of their shape values, so that only those whose
-    // shape lies within the tolerance of a new one's are compared with it.
-    std::multimap<double, std::size_t> by_shape;
+    // The kept geometries in cells of the tolerance's size by their shape, so that only
+    // those of the 27 cells around a new one's are looked at.
+    std::unordered_map<std::uint64_t, std::vector<std::size_t>> cells;
 
     std::array<double, 3> shape(const Positions& positions) const;
+    std::uint64_t cell(const std::array<long, 3>& index) const;
 };
 
 }  // namespace confsearch
