@@ -17,7 +17,7 @@ using namespace confsearch;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const fuzz::ScratchDirectory scratch;
-    const std::string text = fuzz::Input(data, size).rest();
+    const std::string text(fuzz::Input(data, size).rest());
     fuzz::write_file("ensemble.xyz", text);
 
     std::vector<XyzFrame> frames(1);

@@ -13,18 +13,14 @@
 // "GenerateConformer.log".
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "CConformer.h"
-#include "CConformer/perception_messages.h"
 #include "cli.h"
 #include "myfile.h"
 #include "one_file_form.h"

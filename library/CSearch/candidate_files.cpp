@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "CMyMath/axes.h"
+#include "candidate_messages.h"
 #include "detail/text_io.h"
 
 namespace confsearch {
@@ -75,19 +76,15 @@ std::string folder_fault(const std::string& folder, bool overwrite) {
     std::error_code error;
     const fs::path path(folder);
     if (!fs::exists(path, error)) return "";
-    if (!fs::is_directory(path, error)) return folder + " is not a folder";
+    if (!fs::is_directory(path, error)) return detail::not_a_folder_message(folder);
     std::size_t earlier = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(path, error)) {
         if (!entry.is_regular_file(error) || !from_a_run(entry.path()))
-            return folder + " holds " + entry.path().filename().string() +
-                   ", which no run of this program wrote; it is never deleted: move it or "
-                   "write into another folder";
+            return detail::foreign_file_message(folder, entry.path().filename().string());
         ++earlier;
     }
-    if (error) return "cannot read folder " + folder + ": " + error.message();
-    if (earlier != 0 && !overwrite)
-        return folder + " holds " + std::to_string(earlier) +
-               " files of an earlier run; --overwrite removes them first";
+    if (error) return detail::folder_error_message("read folder", folder, error.message());
+    if (earlier != 0 && !overwrite) return detail::earlier_run_message(folder, earlier);
     return "";
 }
 
@@ -98,7 +95,7 @@ std::string prepare_folder(const std::string& folder, bool overwrite) {
     const fs::path path(folder);
     if (!fs::exists(path, error)) {
         fs::create_directories(path, error);
-        if (error) return "cannot create folder " + folder + ": " + error.message();
+        if (error) return detail::folder_error_message("create folder", folder, error.message());
         return "";
     }
     std::vector<fs::path> earlier;
@@ -106,7 +103,7 @@ std::string prepare_folder(const std::string& folder, bool overwrite) {
         earlier.push_back(entry.path());
     for (const fs::path& file : earlier) {
         fs::remove(file, error);
-        if (error) return "cannot remove " + file.string() + ": " + error.message();
+        if (error) return detail::folder_error_message("remove", file.string(), error.message());
     }
     return "";
 }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "candidate_messages.h"
+
 namespace confsearch {
 
 namespace {
@@ -139,20 +141,11 @@ StateWords state_words(const std::string& comment) {
 std::string electron_state_fault(const std::vector<int>& numbers, const ElectronState& state) {
     long electrons = -static_cast<long>(state.charge);
     for (const int z : numbers) electrons += z;
-    const std::string pair = "charge " + std::to_string(state.charge) + " and multiplicity " +
-                             std::to_string(state.multiplicity);
-    if (state.multiplicity < 1)
-        return "the multiplicity must be 1 or more, not " + std::to_string(state.multiplicity);
-    const std::string count =
-        std::to_string(electrons) + (electrons == 1 ? " electron" : " electrons");
+    if (state.multiplicity < 1) return detail::bad_multiplicity_message(state.multiplicity);
     if (electrons < state.multiplicity - 1)
-        return pair + " cannot go with " + count + ": fewer electrons than unpaired ones";
-    const bool odd = electrons % 2 != 0;
-    if (odd == (state.multiplicity % 2 != 0))
-        return pair + " cannot go with " + count + ": an " +
-               (odd ? "odd count needs an even multiplicity (2 for a radical)"
-                    : "even count needs an odd multiplicity (1 for a closed shell)") +
-               " or another charge";
+        return detail::too_few_electrons_message(state.charge, state.multiplicity, electrons);
+    if ((electrons % 2 != 0) == (state.multiplicity % 2 != 0))
+        return detail::wrong_parity_message(state.charge, state.multiplicity, electrons);
     return "";
 }
 
@@ -171,13 +164,12 @@ std::optional<JobMemory> job_memory(const std::string& text) {
 }
 
 std::string route_fault(InputFormat format, const std::string& route) {
-    if (route.find_first_of("\r\n") != std::string::npos) return "the route must be one line";
+    if (route.find_first_of("\r\n") != std::string::npos) return detail::route_lines_message();
     const std::size_t first = route.find_first_not_of(" \t");
     const char lead = first == std::string::npos ? '\0' : route[first];
     if (format == InputFormat::gaussian && lead != '#')
-        return "a Gaussian route begins with #: \"#p B3LYP/6-31G(d) opt\", not \"" + route + "\"";
-    if (format == InputFormat::orca && lead != '!')
-        return "an ORCA route begins with !: \"! B3LYP D3BJ def2-SVP Opt\", not \"" + route + "\"";
+        return detail::gaussian_route_message(route);
+    if (format == InputFormat::orca && lead != '!') return detail::orca_route_message(route);
     return "";
 }
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <ostream>
+#include <utility>
 
 namespace confsearch {
 
