@@ -294,13 +294,13 @@ int run(const Request& request, const CBasicConformer& geometry) {
     std::cout.flush();
     if (request.dry_run) return cli::EXIT_DONE;
 
+    const std::string log_file = stem + CANDIDATE_LOG_ENDING;
+    std::ofstream log(log_file, std::ios::trunc);
+    if (!log) throw failed("cannot create the run log " + log_file);
     if (request.output == Output::inputs || request.output == Output::xyz_files) {
         const std::string fault = prepare_folder(folder, request.inputs.overwrite);
         if (!fault.empty()) throw failed(fault);
     }
-    const std::string log_file = stem + CANDIDATE_LOG_ENDING;
-    std::ofstream log(log_file, std::ios::trunc);
-    if (!log) throw failed("cannot create the run log " + log_file);
     writetime(log) << '\n' << file << ": " << geometry.get_size() << " atoms\n" << plan.listing();
     log << "combinations: " << total << std::endl;
 

@@ -27,9 +27,9 @@ public:
     // of double bonds between pi atoms (a matching), or the graph leaves it open and it is
     // shorter than multiple_bond_limit. False for ring bonds and for atoms not bonded.
     bool is_double(int a, int b) const;
-    // A pi atom, or a nitrogen of three neighbours, in a ring whose atoms next to it are
-    // pi atoms or the nitrogen, oxygen or sulfur of a five-membered aromatic ring:
-    // benzene and pyridine carbons, the nitrogen of pyrrole or indole.
+    // A pi atom, or the N, O or S of a five-membered aromatic ring, on a ring of five to
+    // seven atoms that are all pi atoms but for at most one such N (three neighbours), O or
+    // S (two): benzene and pyridine carbons, the nitrogen of pyrrole or indole.
     bool is_aryl(int atom) const { return aryl.at(static_cast<std::size_t>(atom)); }
     // A carbon of three neighbours with a terminal oxygen or sulfur: the carbon of a
     // ketone, aldehyde, acid, ester, amide, thioamide or carboxylate.
