@@ -1,11 +1,19 @@
-// The search pipeline's engine: running external programs (xtb) in parallel with time
-// limits and early stops, one xtb optimisation per candidate with its results kept whole
-// in the run folder, and the GFN-FF set-up a run shares.
+// The search pipeline: running external programs (xtb) in parallel with time limits and
+// early stops, one xtb optimisation per candidate with its results kept whole in the run
+// folder, and the GFN-FF set-up a run shares; the candidates of a molecule from its xyz
+// file (the bonds turned as a chemist would, physical clashes and repeats left out), their
+// input files for Gaussian and ORCA, and the progress of long runs.
 #pragma once
 
+#include "CSearch/candidate_files.h"
+#include "CSearch/candidate_plan.h"
+#include "CSearch/candidate_run.h"
 #include "CSearch/gfnff_setup.h"
+#include "CSearch/input_files.h"
 #include "CSearch/job_pool.h"
 #include "CSearch/process.h"
+#include "CSearch/progress_line.h"
+#include "CSearch/repeat_filter.h"
 #include "CSearch/search_names.h"
 #include "CSearch/stop_flag.h"
 #include "CSearch/stop_on_signals.h"
