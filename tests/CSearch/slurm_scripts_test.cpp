@@ -30,13 +30,8 @@ TEST(SlurmScripts, TimeLimitsAsSbatchTakesThem) {
               "(\"90\", \"12:00:00\", \"2-00:00:00\"), not \"12h\"");
 }
 
-// Names go into #SBATCH lines unquoted: nothing the shell or sbatch would split.
-TEST(SlurmScripts, NamesAndWordsSurviveTheShell) {
-    for (const std::string name : {"short", "short,long", "chem-lab_2.a"})
-        EXPECT_EQ(slurm_name_fault(name), "") << name;
-    for (const std::string name : {"", "my group", "a;b", "x\n", "$USER"})
-        EXPECT_NE(slurm_name_fault(name), "") << name;
-
+// Input names and program paths go into the script as words bash reads back unchanged.
+TEST(SlurmScripts, WordsSurviveTheShell) {
     struct Case {
         std::string word;
         std::string quoted;
@@ -52,72 +47,4 @@ TEST(SlurmScripts, NamesAndWordsSurviveTheShell) {
         {"two\nlines", "'two\nlines'"},
     };
     for (const Case& k : cases) EXPECT_EQ(shell_word(k.word), k.quoted);
-}
-
-// Gaussian's threads are CPUs of one task, ORCA's MPI processes tasks of one node; Gaussian
-// needs memory beyond its %mem, ORCA's %maxcore already holds a quarter back.
-TEST(SlurmScripts, ResourcesOfOneJobByProgram) {
-    struct Case {
-        InputFormat format;
-        int processors;
-        const char* memory;
-        int tasks;
-        int cpus;
-        long megabytes;
-    };
-    const Case cases[] = {
-        {InputFormat::gaussian, 8, "4GB", 1, 8, 4 * 1024 + 1024},
-        {InputFormat::gaussian, 0, nullptr, 1, 1, 0},
-        {InputFormat::orca, 4, "8GB", 4, 1, 8 * 1024},
-        {InputFormat::orca, 0, "500MB", 1, 1, 500},
-    };
-    for (const Case& k : cases) {
-        InputSettings settings;
-        settings.format = k.format;
-        settings.processors = k.processors;
-        if (k.memory) settings.memory = job_memory(k.memory);
-        SlurmResources given;
-        given.time = "1:00:00";
-        const SlurmResources resources = program_resources(settings, given);
-        EXPECT_EQ(resources.tasks, k.tasks) << k.processors;
-        EXPECT_EQ(resources.cpus_per_task, k.cpus) << k.processors;
-        EXPECT_EQ(resources.megabytes, k.megabytes) << k.processors;
-        EXPECT_EQ(resources.time, "1:00:00");
-    }
-}
-
-TEST(SlurmScripts, HeadHasALineForEveryResourceGiven) {
-    SlurmResources resources;
-    resources.job_name = "butanol";
-    EXPECT_EQ(sbatch_head(resources, 6),
-              "#!/bin/bash\n"
-              "#SBATCH --job-name=butanol\n"
-              "#SBATCH --array=1-6\n"
-              "#SBATCH --nodes=1\n"
-              "#SBATCH --ntasks=1\n"
-              "#SBATCH --cpus-per-task=1\n"
-              "#SBATCH --output=slurm-%A_%a.txt\n");
-    resources = {"my run", 4, 2, 3000, "2-00:00:00", "short,long", "chem", 10};
-    EXPECT_EQ(sbatch_head(resources, 250),
-              "#!/bin/bash\n"
-              "#SBATCH --job-name=my_run\n"
-              "#SBATCH --array=1-250%10\n"
-              "#SBATCH --nodes=1\n"
-              "#SBATCH --ntasks=4\n"
-              "#SBATCH --cpus-per-task=2\n"
-              "#SBATCH --mem=3000M\n"
-              "#SBATCH --time=2-00:00:00\n"
-              "#SBATCH --partition=short,long\n"
-              "#SBATCH --account=chem\n"
-              "#SBATCH --output=slurm-%A_%a.txt\n");
-}
-
-TEST(SlurmScripts, OutputsAndSubmissionByFormat) {
-    EXPECT_EQ(program_output_name(InputFormat::gaussian, "butanol_001.gjf"), "butanol_001.log");
-    EXPECT_EQ(program_output_name(InputFormat::orca, "butanol_001.inp"), "butanol_001.out");
-    EXPECT_EQ(program_output_name(InputFormat::orca, "v1.2_007.inp"), "v1.2_007.out");
-    EXPECT_EQ(default_program(InputFormat::gaussian), "g16");
-    EXPECT_EQ(default_program(InputFormat::orca), "orca");
-    EXPECT_EQ(sbatch_command("run 2/butanol_inputs", "butanol.sbatch"),
-              "cd run\\ 2/butanol_inputs && sbatch butanol.sbatch");
 }
