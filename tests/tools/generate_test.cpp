@@ -452,6 +452,84 @@ TEST(GenerateConformers, LimitNamesTheBondsAndTheWaysUnder) {
               "nothing was written\n");
 }
 
+// Ring forms and inverted nitrogens multiply the combinations and name themselves in the
+// candidates' titles; --no-rings and --no-inversion leave them out, down to the torsions
+// alone, and a molecule that has nothing else to turn is refused as before.
+TEST(GenerateConformers, RingFormsAndInversionCanBeLeftOut) {
+    struct Case {
+        std::string molecule;
+        std::vector<std::string> options;
+        std::string counts;  // the lines after the Z-matrix file's
+        int status;
+    };
+    const Case cases[] = {
+        {"menthol",
+         {},
+         "freedom file: menthol.freedom, 2 rotatable bonds, 9 combinations of turns\n"
+         "8 start geometries (ring forms and nitrogen pyramids), 72 combinations in all\n",
+         0},
+        {"menthol",
+         {"--no-rings"},
+         "freedom file: menthol.freedom, 2 rotatable bonds, 9 combinations\n"
+         "  atom",
+         0},
+        {"n_methylpiperidine_axial",
+         {},
+         "freedom file: none written (no rotatable bond)\n"
+         "16 start geometries (ring forms and nitrogen pyramids), 16 combinations in all\n",
+         0},
+        {"n_methylpiperidine_axial",
+         {"--no-rings"},
+         "freedom file: none written (no rotatable bond)\n"
+         "2 start geometries (ring forms and nitrogen pyramids), 2 combinations in all\n",
+         0},
+        {"n_methylpiperidine_axial",
+         {"--no-inversion"},
+         "freedom file: none written (no rotatable bond)\n"
+         "8 start geometries (ring forms and nitrogen pyramids), 8 combinations in all\n",
+         0},
+        {"n_methylpiperidine_axial", {"--no-inversion", "--no-rings"}, "", 1},
+    };
+    for (const Case& k : cases) {
+        const TempDir dir;
+        const std::string file = k.molecule + ".xyz";
+        dir.write(file, support::read_file(support::test_data_dir() / "molecules" / file));
+        std::vector<std::string> args = k.options;
+        args.insert(args.end(), {file, "xyz"});
+        const RunResult r = run_in(dir, args);
+        const std::string label = k.molecule + " " + (k.options.empty() ? "" : k.options[0]);
+        ASSERT_EQ(r.status, k.status) << label << ": " << r.err;
+        if (k.status != 0) {
+            EXPECT_EQ(r.err, "generate_conformers: " + file +
+                                 ": no rotatable bond found: the generator has nothing to turn; "
+                                 "nothing was written\n");
+            continue;
+        }
+        const std::string first = "Z-matrix file: " + k.molecule + ".zmat\n";
+        EXPECT_EQ(r.out.substr(0, first.size() + k.counts.size()), first + k.counts) << label;
+        EXPECT_EQ(dir.exists(k.molecule + ".freedom"), k.molecule == "menthol") << label;
+    }
+
+    // The titles: the input's own candidate, the inverted pyramid (the methyl equatorial),
+    // then the twist-boats. The flipped chair, methyl equatorial too, is the mirror image
+    // of the inverted pyramid's chair: a repeat of it.
+    const TempDir dir;
+    dir.write("m.xyz", support::read_file(support::test_data_dir() / "molecules" /
+                                          "n_methylpiperidine_axial.xyz"));
+    ASSERT_EQ(run_in(dir, {"m.xyz", "xyz"}).status, 0);
+    const std::vector<std::string> files = listing(dir.path() / "m_candidates");
+    std::vector<std::string> titles;
+    for (const std::string& name : files) {
+        const std::string text = dir.read("m_candidates/" + name);
+        const std::size_t line = text.find('\n') + 1;
+        titles.push_back(text.substr(line, text.find('\n', line) - line));
+    }
+    ASSERT_GE(titles.size(), 3u);
+    EXPECT_EQ(titles[0], "m_0001 input");
+    EXPECT_EQ(titles[1], "m_0002 N1: inverted");
+    EXPECT_EQ(titles[2], "m_0003 ring 1 (N1..C6): twist-boat N1-C2/C4-C5 +");
+}
+
 // Route, charge and multiplicity (from the xyz file's comment line by default), processors
 // and memory go into every input; a state the electrons cannot have is refused; a folder
 // of an earlier run is refused unless --overwrite empties it.
@@ -560,6 +638,12 @@ TEST(GenerateConformers, RefusedXyzFileWritesNothing) {
          "written\n" +
              USAGE,
          {"--dry-run", "m.xyz", "m.zmat", "m.freedom"},
+         2},
+        {leucine,
+         "--no-rings goes with one xyz file only: the three-file form runs its freedom file as "
+         "written\n" +
+             USAGE,
+         {"--no-rings", "m.xyz", "m.zmat", "m.freedom"},
          2},
         {leucine,
          "unknown mode \"gaussian\": gjf, xyz, collect or test\n" + USAGE,
