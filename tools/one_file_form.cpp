@@ -25,6 +25,7 @@ const char* const NOTHING_WRITTEN = "; nothing was written";
 const char* const ZMATRIX_ENDING = ".zmat";
 const char* const FREEDOM_ENDING = ".freedom";
 const char* const COMBINATIONS = "combinations";
+const char* const STARTS = " start geometries (ring forms and nitrogen pyramids)";
 
 cli::Failure failed(const std::string& why) { return cli::Failure{why, cli::EXIT_FAILED}; }
 
@@ -136,7 +137,7 @@ CandidatePlan plan_of(const CBasicConformer& geometry, const Request& request) {
     options.steps = request.steps;
     options.fixed = request.fixed;
     try {
-        return CandidatePlan(geometry, options);
+        return CandidatePlan(geometry, options, request.starts);
     } catch (const PerceptionError& error) {
         throw failed(request.geometry + ": " + error.what());
     }
@@ -166,7 +167,9 @@ void check_limit(const CandidatePlan& plan, const Request& request) {
     const Combinations total = plan.get_combinations();
     if (request.max == 0 || total <= request.max) return;
     const std::vector<TorsionChoice> turned = plan.get_turned();
+    const std::uint64_t starts = plan.get_starts().count();
     cli::note(PROGRAM, "the " + std::to_string(total) + " combinations come from " +
+                           (starts > 1 ? std::to_string(starts) + STARTS + " and " : "") +
                            std::to_string(turned.size()) +
                            " bonds (positions): " + bond_list(turned, true));
     const LimitAdvice advice = limit_advice(plan, request.max);
@@ -175,9 +178,15 @@ void check_limit(const CandidatePlan& plan, const Request& request) {
         ways += STEPS.name + " 3 gives " + std::to_string(advice.three_steps) + "; ";
     else if (advice.two_steps <= request.max)
         ways += STEPS.name + " 2 gives " + std::to_string(advice.two_steps) + "; ";
-    ways += FIX.name + " " + fix_list(advice.to_fix) +
-            " (those bonds kept as in the input) gives " + std::to_string(advice.after_fixing) +
-            "; " + MAX.name + " 0 lifts the limit";
+    if (advice.without_inversion < total)
+        ways += NO_INVERSION.name + " gives " + std::to_string(advice.without_inversion) + "; ";
+    if (advice.without_rings < total)
+        ways += NO_RINGS.name + " gives " + std::to_string(advice.without_rings) + "; ";
+    if (!advice.to_fix.empty())
+        ways += FIX.name + " " + fix_list(advice.to_fix) +
+                " (those bonds kept as in the input) gives " + std::to_string(advice.after_fixing) +
+                "; ";
+    ways += MAX.name + " 0 lifts the limit";
     cli::note(PROGRAM, ways);
     throw failed(request.geometry + ": " + std::to_string(total) + " combinations, more than " +
                  MAX.name + " " + std::to_string(request.max) + NOTHING_WRITTEN);
@@ -212,10 +221,12 @@ const char* const HELP_LINES =
     "  --steps N         every turned bond in N steps per full turn, 1..9\n"
     "  --fix a-b,...     keep these bonds as in the input\n"
     "  --max N           refuse a run of more than N combinations (5000; 0: no limit)\n"
-    "  --dry-run         write and check the two files, generate nothing\n";
+    "  --dry-run         write and check the two files, generate nothing\n"
+    "  --no-rings        keep every ring's pucker as in the input\n"
+    "  --no-inversion    keep every amine nitrogen's pyramid as in the input\n";
 
 std::vector<cli::Option> options() {
-    std::vector<cli::Option> all = {STEPS, DRY_RUN, MAX, FIX};
+    std::vector<cli::Option> all = {STEPS, DRY_RUN, MAX, FIX, NO_RINGS, NO_INVERSION};
     for (const cli::Option& option : inputs::options()) all.push_back(option);
     return all;
 }
@@ -225,6 +236,8 @@ void read_options(const cli::Options& options, Request& request) {
     request.dry_run = options.has(DRY_RUN);
     if (options.has(MAX)) request.max = max_option(options.value(MAX));
     if (options.has(FIX)) request.fixed = bonds_option(options.value(FIX));
+    request.starts.rings = !options.has(NO_RINGS);
+    request.starts.inversion = !options.has(NO_INVERSION);
     request.inputs = inputs::read_request(options);
     const bool xyz_format = request.inputs.settings.format == InputFormat::xyz;
     if (request.output == Output::xyz_files && request.inputs.format_given && !xyz_format)
@@ -248,7 +261,11 @@ int run(const Request& request, const CBasicConformer& geometry) {
     check_fixed(plan, request);
     const std::vector<TorsionChoice> turned = plan.get_turned();
     const int found = static_cast<int>(turned.size());
-    if (found == 0) throw failed(file + ": " + no_rotatable_bond_message() + NOTHING_WRITTEN);
+    const std::uint64_t starts = plan.get_starts().count();
+    // A rigid chain on a flexible ring still has its ring forms; only the freedom file,
+    // which cannot list no bond, is left out.
+    if (found == 0 && starts <= 1)
+        throw failed(file + ": " + no_rotatable_bond_message() + NOTHING_WRITTEN);
     if (found > MAX_FREEDOM_NUMBER)
         throw failed(file + ": " + too_many_rotatable_message(found, MAX_FREEDOM_NUMBER) +
                      NOTHING_WRITTEN);
@@ -284,11 +301,18 @@ int run(const Request& request, const CBasicConformer& geometry) {
     }
 
     write_derived(zmatrix, [&](const std::string& f) { plan.write_zmatrix_file(f); });
-    write_derived(freedom, [&](const std::string& f) { plan.write_freedom_file(f); });
+    if (found > 0)
+        write_derived(freedom, [&](const std::string& f) { plan.write_freedom_file(f); });
     const Combinations total = plan.get_combinations();
-    std::cout << "Z-matrix file: " << zmatrix << '\n'
-              << "freedom file: " << freedom << ", " << found << " rotatable bonds, " << total
-              << " combinations\n";
+    std::cout << "Z-matrix file: " << zmatrix << '\n';
+    if (found > 0)
+        std::cout << "freedom file: " << freedom << ", " << found << " rotatable bonds, "
+                  << plan.get_torsion_combinations() << " combinations"
+                  << (starts > 1 ? " of turns" : "") << '\n';
+    else
+        std::cout << "freedom file: none written (no rotatable bond)\n";
+    if (starts > 1)
+        std::cout << starts << STARTS << ", " << total << " " << COMBINATIONS << " in all\n";
     std::istringstream lines(plan.listing());
     for (std::string line; std::getline(lines, line);) std::cout << "  " << line << '\n';
     std::cout.flush();
@@ -305,7 +329,7 @@ int run(const Request& request, const CBasicConformer& geometry) {
     log << "combinations: " << total << std::endl;
 
     const CConformerSetup& setup = plan.get_setup();
-    const CandidateRun walk(geometry, setup.get_bonds(), setup.get_tree(), plan.get_torsions());
+    const CandidateRun walk(plan);
     std::optional<CandidateWriter> writer;
     if (request.output == Output::collection) writer.emplace(collection);
     if (request.output == Output::inputs || request.output == Output::xyz_files)
@@ -331,8 +355,9 @@ int run(const Request& request, const CBasicConformer& geometry) {
             if (first_name.empty()) first_name = name;
             last_name = name;
             if (!writer) return;
-            const InputJob job{name, candidate_title(name, turned, candidate.turns), state, symbols,
-                               candidate.positions};
+            const std::string start = candidate.start == 0 ? "" : candidate.start_name;
+            const InputJob job{name, candidate_title(name, turned, candidate.turns, start), state,
+                               symbols, candidate.positions};
             if (!writer->write(job)) ++unwritten;
         },
         [&](Combinations done) { progress.update(done); },
@@ -346,8 +371,16 @@ int run(const Request& request, const CBasicConformer& geometry) {
     summary << "skipped as clashing: " << counts.clashing_bonding + counts.clashing_vdw
             << " (within the bonding distance: " << counts.clashing_bonding
             << "; within 0.7 of the van der Waals radii: " << counts.clashing_vdw << ")\n"
-            << "side corrections: " << counts.corrections << '\n'
-            << "repeats left out: " << repeated << " (within " << REPEAT_RMSD
+            << "side corrections: " << counts.corrections << '\n';
+    if (counts.starts > 1) {
+        summary << "start geometries: " << counts.starts << " (dropped: " << counts.dropped_starts;
+        if (counts.dropped_starts > 0)
+            summary << ", their " << counts.dropped
+                    << " combinations: a centre turned inside out or a clash no turn moves, "
+                       "named in the log";
+        summary << ")\n";
+    }
+    summary << "repeats left out: " << repeated << " (within " << REPEAT_RMSD
             << " angstrom of a candidate before, over the heavy atoms and over all atoms)\n"
             << "candidates: " << output_words(request, settings, serial);
     if (serial > 0 && request.output != Output::count) {

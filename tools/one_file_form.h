@@ -1,7 +1,8 @@
 // generate_conformers from one xyz file: the set-up of the molecule (bonds, tree, the
-// torsions a chemist turns), its two files, the limit on the combinations, the run with
-// its physical clash test and the candidates in the input's atom order, as Gaussian or
-// ORCA inputs, xyz files or collection records under the molecule's name.
+// torsions a chemist turns, its ring forms and inverted nitrogens), its two files, the
+// limit on the combinations, the run with its physical clash test and the candidates in
+// the input's atom order, as Gaussian or ORCA inputs, xyz files or collection records
+// under the molecule's name.
 #pragma once
 
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "CConformer/basic_conformer.h"
 #include "CConformer/generator.h"
+#include "CConformer/start_geometries.h"
 #include "cli.h"
 #include "input_options.h"
 
@@ -19,6 +21,8 @@ inline const cli::Option STEPS{"--steps", "N"};
 inline const cli::Option DRY_RUN{"--dry-run", ""};
 inline const cli::Option MAX{"--max", "N"};
 inline const cli::Option FIX{"--fix", "a-b,..."};
+inline const cli::Option NO_RINGS{"--no-rings", ""};
+inline const cli::Option NO_INVERSION{"--no-inversion", ""};
 
 // The options of the one-file form, those of the inputs included.
 std::vector<cli::Option> options();
@@ -43,6 +47,7 @@ struct Request {
     bool dry_run = false;
     Combinations max = DEFAULT_MAX;  // 0: no limit
     std::vector<std::pair<int, int>> fixed;
+    StartOptions starts;  // the ring forms and inverted nitrogens taken
     inputs::Request inputs;
 };
 

@@ -11,22 +11,9 @@
 
 namespace confsearch {
 
-// Two atoms three or more bonds apart clash when closer than this share of the sum of
-// their van der Waals radii.
-const double CONTACT_SHARE = 0.7;
-// A hydrogen on N, O or F may come this close (angstrom) to an N, O or F acceptor: a
-// hydrogen bond, not a clash.
-const double HYDROGEN_BOND_CONTACT = 1.5;
 // A centre whose neighbours' signed volume (detail::signed_volume) is smaller than this is
 // planar and has no handedness to keep.
 const double PLANAR_VOLUME = 0.25;
-
-// Van der Waals radius in angstrom of element z. A. Bondi, "van der Waals volumes and
-// radii", J. Phys. Chem. 1964, 68, 441-451; hydrogen 1.10 from R. S. Rowland and
-// R. Taylor, J. Phys. Chem. 1996, 100, 7384-7391; the main-group elements Bondi left out
-// from M. Mantina, A. C. Chamberlin, R. Valero, C. J. Cramer and D. G. Truhlar, J. Phys.
-// Chem. A 2009, 113, 5806-5812; 2.0 for any other element.
-double van_der_waals_radius(int z);
 
 // Two atoms too close, 1-based, atom1 < atom2, with their distance and the least distance
 // allowed (angstrom).

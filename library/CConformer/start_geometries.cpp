@@ -97,8 +97,9 @@ StartGeometry StartGeometries::build(std::uint64_t k) const {
                 start.geometry, graph, nitrogens[varied_nitrogens[place - varied_units.size()]]);
         }
     }
-    if (const int centre = centres.first_inverted(start.geometry); centre != 0) {
-        start.rejection = detail::inverted_rejection(atom_label(graph, centre));
+    start.inverted_centre = centres.first_inverted(start.geometry);
+    if (start.inverted_centre != 0) {
+        start.rejection = detail::inverted_rejection(atom_label(graph, start.inverted_centre));
     } else if (const auto clash = contacts.first_clash(start.geometry)) {
         start.rejection =
             detail::clash_rejection(clash->atom1, clash->atom2, clash->distance, clash->limit);

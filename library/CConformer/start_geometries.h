@@ -146,6 +146,9 @@ struct StartGeometry {
     // Why the combination was dropped ("clash: atoms 9 and 17 at 1.21 angstrom, least
     // 1.54", "C3 inverted"); empty when it passed.
     std::string rejection;
+    // The centre it turned inside out (the first), 0 when none: a rejection no turn of a
+    // bond can undo, where a clash may be.
+    int inverted_centre = 0;
 
     bool accepted() const { return rejection.empty(); }
 };

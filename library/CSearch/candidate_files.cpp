@@ -25,6 +25,8 @@ const char* const RECORD_END = "---------------------------------------------";
 // output, a checkpoint file, the molecule's own xyz file, a folder) is the chemist's.
 const char* const RUN_ENDINGS[] = {".gjf", ".inp", ".xyz"};
 const std::size_t LEAST_SERIAL_DIGITS = 3;
+// The title of the input's own candidate when no bond turns.
+const char* const INPUT_START = "input";
 
 std::string turn_text(double radians) {
     double degrees = radians * 180 / PI;
@@ -73,6 +75,13 @@ std::string candidate_title(const std::string& name, const std::vector<TorsionCh
         title += " " + std::to_string(bonds[k].fixed_atom) + ":" +
                  std::to_string(bonds[k].moving_atom) + "=" + turn_text(turns[k]);
     return title;
+}
+
+std::string candidate_title(const std::string& name, const std::vector<TorsionChoice>& bonds,
+                            const std::vector<double>& turns, const std::string& start) {
+    if (bonds.empty()) return name + " " + (start.empty() ? INPUT_START : start);
+    if (start.empty()) return candidate_title(name, bonds, turns);
+    return name + " " + start + ";" + candidate_title("", bonds, turns);
 }
 
 std::string folder_fault(const std::string& folder, bool overwrite) {

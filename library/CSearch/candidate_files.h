@@ -34,6 +34,12 @@ std::string serial_name(const std::string& stem, unsigned long long serial, int 
 // needs changing for a Gaussian title but the "_" of the name.
 std::string candidate_title(const std::string& name, const std::vector<TorsionChoice>& bonds,
                             const std::vector<double>& turns);
+// The title of a candidate turned from a start geometry other than the input: the start's
+// name before the turns, "mch_0003 ring 1 (C1..C6): flipped chair; turns 1:7=60"; without
+// turned bonds the name and the start alone. An empty start is the input: the title above,
+// or "mch_0001 input" without turned bonds.
+std::string candidate_title(const std::string& name, const std::vector<TorsionChoice>& bonds,
+                            const std::vector<double>& turns, const std::string& start);
 
 // Why a folder cannot take the files of a new run; empty when it can or does not exist
 // yet. It cannot when it holds files of an earlier run ("<stem>_<serial>" input and xyz

@@ -1,17 +1,47 @@
-// The one-file form's set-up: torsions, freedom file, listing and limit advice.
+// The one-file form's set-up: torsions, start geometries, freedom file, listing and limit
+// advice.
 #include "CSearch/candidate_plan.h"
 
 #include <algorithm>
+#include <limits>
 #include <sstream>
 
 #include "CConformer/perception_messages.h"
+#include "CConformer/rings.h"
 #include "detail/text_io.h"
 
 namespace confsearch {
 
-CandidatePlan::CandidatePlan(const CBasicConformer& molecule, const TorsionOptions& options)
-    : molecule(molecule), options(options), setup(molecule) {
-    torsions = choose_torsions(molecule, setup.get_bonds(), setup.get_tree(), options);
+namespace {
+
+// The listing's words for rings and nitrogens.
+const char* const INPUT_FORM = " in the input; ";
+const char* const ONE_FORM = " form also taken: ";
+const char* const FORMS = " forms also taken: ";
+const char* const KEPT = ", kept: ";
+const char* const ON_REQUEST = "on request";
+const char* const BOTH_PYRAMIDS = ", pyramid as in the input and inverted";
+const char* const PYRAMID_KEPT = ", pyramid kept: ";
+
+// a * b, the largest Combinations when the product would not fit.
+Combinations times(Combinations a, Combinations b) {
+    const Combinations most = std::numeric_limits<Combinations>::max();
+    return b != 0 && a > most / b ? most : a * b;
+}
+
+}  // namespace
+
+CandidatePlan::CandidatePlan(const CBasicConformer& molecule, const TorsionOptions& options,
+                             const StartOptions& start_options)
+    : molecule(molecule),
+      options(options),
+      start_options(start_options),
+      setup(molecule),
+      torsions(choose_torsions(molecule, setup.get_bonds(), setup.get_tree(), options)),
+      starts(molecule, setup.get_bonds(), start_options) {}
+
+Combinations CandidatePlan::get_combinations() const {
+    return times(starts.count(), get_torsion_combinations());
 }
 
 std::vector<TorsionChoice> CandidatePlan::get_turned() const {
@@ -55,6 +85,36 @@ std::string CandidatePlan::listing() const {
             text << ", " << t.steps << " steps: ";
         text << describe(t.kind) << '\n';
     }
+    const CBondGraph& graph = setup.get_bonds();
+    if (start_options.rings) {
+        for (const RingUnit& unit : starts.get_ring_units()) {
+            text << unit.get_label();
+            if (unit.get_forms().empty()) {
+                text << KEPT << unit.get_note() << '\n';
+                continue;
+            }
+            text << ": ";
+            if (!unit.get_start_form().empty()) text << unit.get_start_form() << INPUT_FORM;
+            if (!unit.get_note().empty()) text << unit.get_note() << "; ";
+            const std::vector<RingForm>& forms = unit.get_forms();
+            text << forms.size() << (forms.size() == 1 ? ONE_FORM : FORMS);
+            // A form's name may hold a comma ("twist C1 up, C2 down").
+            for (std::size_t k = 0; k < forms.size(); ++k)
+                text << (k == 0 ? "" : "; ") << forms[k].name;
+            text << '\n';
+        }
+    } else {
+        const std::vector<Ring>& rings = starts.get_rings();
+        for (std::size_t k = 0; k < rings.size(); ++k)
+            text << "ring " << k + 1 << " (" << ring_atoms_label(rings[k], graph) << ")" << KEPT
+                 << ON_REQUEST << '\n';
+    }
+    for (const AmineNitrogen& nitrogen : starts.get_nitrogens()) {
+        if (!nitrogen.invertible) continue;
+        text << name(nitrogen.atom)
+             << (start_options.inversion ? BOTH_PYRAMIDS : std::string(PYRAMID_KEPT) + ON_REQUEST)
+             << '\n';
+    }
     return text.str();
 }
 
@@ -62,13 +122,22 @@ LimitAdvice limit_advice(const CandidatePlan& plan, Combinations most) {
     LimitAdvice advice;
     const CZmatrixTree& tree = plan.get_setup().get_tree();
     const CBondGraph& graph = plan.get_setup().get_bonds();
+    const Combinations starts = plan.get_starts().count();
     for (const int steps : {3, 2}) {
         TorsionOptions options = plan.get_options();
         options.steps = steps;
-        const Combinations count =
-            count_combinations(choose_torsions(plan.get_molecule(), graph, tree, options));
+        const Combinations count = times(
+            starts, count_combinations(choose_torsions(plan.get_molecule(), graph, tree, options)));
         (steps == 3 ? advice.three_steps : advice.two_steps) = count;
     }
+    const StartOptions& taken = plan.get_start_options();
+    const auto without = [&](bool rings, bool inversion) {
+        if (rings == taken.rings && inversion == taken.inversion) return plan.get_combinations();
+        const StartGeometries fewer(plan.get_molecule(), graph, StartOptions{rings, inversion});
+        return times(fewer.count(), plan.get_torsion_combinations());
+    };
+    advice.without_rings = without(false, taken.inversion);
+    advice.without_inversion = without(taken.rings, false);
     // The bonds of most positions first, of equal ones the first in the run; the count
     // is taken again after each, since a bond kept changes what turns rigidly with a
     // symmetric side.
@@ -82,7 +151,8 @@ LimitAdvice limit_advice(const CandidatePlan& plan, Combinations most) {
         if (left <= most) break;
         advice.to_fix.push_back(t);
         options.fixed.emplace_back(t.fixed_atom, t.moving_atom);
-        left = count_combinations(choose_torsions(plan.get_molecule(), graph, tree, options));
+        left = times(
+            starts, count_combinations(choose_torsions(plan.get_molecule(), graph, tree, options)));
     }
     advice.after_fixing = left;
     return advice;

@@ -1,7 +1,8 @@
 // The walk of the one-file generator: the pairs of atoms each bond's placing makes final,
-// the geometry of every level turned from the level above (never step on step, so that
-// rounding does not add up), side corrections chosen alike for a molecule and its mirror
-// image, and the counts of the run.
+// the start geometries checked once each for what no turn changes (the pairs no bond moves
+// apart, the configured stereocentres), the geometry of every level turned from the level
+// above (never step on step, so that rounding does not add up), side corrections chosen
+// alike for a molecule and its mirror image, and the counts of the run.
 #include "CSearch/candidate_run.h"
 
 #include <algorithm>
@@ -9,7 +10,9 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
+#include "CConformer/perception_messages.h"
 #include "CConformer/vdw_radii.h"
 #include "CMyMath/axes.h"
 
@@ -74,6 +77,24 @@ std::string fixed3(double value) {
     return text;
 }
 
+// The words of the start geometries in the log.
+const char* const START = "start ";
+const char* const OF = " of ";
+const char* const DROPPED = ": dropped: ";
+const char* const INVERTED = " inverted";
+const char* const CHANGED = " changed its configuration";
+
+Combinations times(Combinations a, Combinations b) {
+    const Combinations most = std::numeric_limits<Combinations>::max();
+    return b != 0 && a > most / b ? most : a * b;
+}
+
+std::vector<CVECTOR> positions_of(const CBasicConformer& geometry) {
+    std::vector<CVECTOR> positions;
+    for (int i = 1; i <= geometry.get_size(); ++i) positions.push_back(geometry.get_vector(i));
+    return positions;
+}
+
 std::string whole_degrees(double radians) {
     char text[32];
     std::snprintf(text, sizeof text, "%.0f", radians * 180 / PI);
@@ -84,7 +105,21 @@ std::string whole_degrees(double radians) {
 
 CandidateRun::CandidateRun(const CBasicConformer& molecule, const CBondGraph& graph,
                            const CZmatrixTree& tree, const std::vector<TorsionChoice>& torsions,
-                           const CandidateRules& rules) {
+                           const CandidateRules& rules, const StartOptions& start_options)
+    : CandidateRun(molecule, graph, tree, torsions, rules,
+                   StartGeometries(molecule, graph, start_options)) {}
+
+CandidateRun::CandidateRun(const CandidatePlan& plan, const CandidateRules& rules)
+    : CandidateRun(plan.get_molecule(), plan.get_setup().get_bonds(), plan.get_setup().get_tree(),
+                   plan.get_torsions(), rules, plan.get_starts()) {}
+
+CandidateRun::CandidateRun(const CBasicConformer& molecule, const CBondGraph& graph,
+                           const CZmatrixTree& tree, const std::vector<TorsionChoice>& torsions,
+                           const CandidateRules& rules, StartGeometries starts)
+    : starts(std::move(starts)),
+      graph(graph),
+      classes(graph),
+      centres(find_stereocentres(graph, classes, molecule)) {
     const int n = molecule.get_size();
     for (int i = 1; i <= n; ++i) {
         input.push_back(molecule.get_vector(i));
@@ -112,7 +147,6 @@ CandidateRun::CandidateRun(const CBasicConformer& molecule, const CBondGraph& gr
             int last = -1;
             for (std::size_t k = 0; k < walk_bonds.size(); ++k)
                 if (moves[k][a] != moves[k][b]) last = static_cast<int>(k);
-            if (last < 0) continue;
             const CELEMENT ea = molecule.get_element(a + 1);
             const CELEMENT eb = molecule.get_element(b + 1);
             const double bonding = ea.bond_distance(eb);
@@ -129,8 +163,14 @@ CandidateRun::CandidateRun(const CBasicConformer& molecule, const CBondGraph& gr
                     hydrogen_bond_pair(za, zb, za == 1 ? donor(a) : donor(b));
                 limit = physical_clash_limit(za, zb, hydrogen_bond);
             }
-            walk_bonds[static_cast<std::size_t>(last)].pairs.push_back(
-                {a, b, bonding * bonding, limit * limit, std::max(limit, bonding)});
+            const Pair pair{a, b, bonding * bonding, limit * limit, std::max(limit, bonding)};
+            if (last >= 0) {
+                walk_bonds[static_cast<std::size_t>(last)].pairs.push_back(pair);
+            } else {
+                const double square = (input[a] - input[b]).square();
+                if (square >= pair.limit_square && square > pair.bonding_square)
+                    fixed_pairs.push_back(pair);
+            }
         }
     }
 }
@@ -139,6 +179,37 @@ std::size_t CandidateRun::get_pair_count() const {
     std::size_t count = 0;
     for (const Bond& bond : walk_bonds) count += bond.pairs.size();
     return count;
+}
+
+Combinations CandidateRun::get_combinations() const {
+    Combinations turns = 1;
+    for (const TorsionChoice& bond : bonds) turns *= static_cast<Combinations>(bond.positions);
+    return times(starts.count(), turns);
+}
+
+std::string CandidateRun::rejection(const StartGeometry& start,
+                                    const std::vector<CVECTOR>& positions) const {
+    const auto atom = [&](int number) {
+        return atom_name(number, symbols[static_cast<std::size_t>(number - 1)]);
+    };
+    // A centre turned inside out (CH2 groups and pyramids included) stays so under every
+    // turn; a clash the start's own check found may yet be turned away, and is left to
+    // the walk and to the pairs below.
+    if (start.inverted_centre != 0) return atom(start.inverted_centre) + INVERTED;
+    const std::vector<Stereocentre> found = find_stereocentres(graph, classes, start.geometry);
+    for (const Stereocentre& centre : centres) {
+        const auto same = std::find_if(found.begin(), found.end(), [&](const Stereocentre& c) {
+            return c.atom == centre.atom && c.handedness == centre.handedness;
+        });
+        if (same == found.end()) return atom(centre.atom) + CHANGED;
+    }
+    for (const Pair& p : fixed_pairs) {
+        const double square = (positions[p.a] - positions[p.b]).square();
+        if (square < p.limit_square || square <= p.bonding_square)
+            return "atoms " + std::to_string(p.a + 1) + " and " + std::to_string(p.b + 1) + " " +
+                   fixed3(std::sqrt(square)) + " angstrom apart (limit " + fixed3(p.limit) + ")";
+    }
+    return "";
 }
 
 class CandidateRun::Walk {
@@ -154,15 +225,37 @@ public:
         below.assign(levels + 1, 1);
         for (std::size_t k = levels; k-- > 0;)
             below[k] = below[k + 1] * static_cast<Combinations>(run.bonds[k].positions);
-        counts.combinations = below[0];
+        counts.starts = run.starts.count();
+        counts.combinations = times(counts.starts, below[0]);
     }
 
     CandidateCounts walk() {
-        if (run.walk_bonds.empty()) {
-            candidate.positions = run.input;
-            accept();
-        } else {
-            level(0, run.input);
+        for (std::uint64_t s = 0; s < counts.starts; ++s) {
+            candidate.start = s;
+            std::vector<CVECTOR> base = run.input;
+            std::string why;
+            if (s == 0) {
+                candidate.start_name = run.starts.name(0);
+            } else {
+                const StartGeometry start = run.starts.build(s);
+                candidate.start_name = start.name;
+                base = positions_of(start.geometry);
+                why = run.rejection(start, base);
+            }
+            if (log && counts.starts > 1)
+                log(START + std::to_string(s + 1) + OF + std::to_string(counts.starts) + ": " +
+                    candidate.start_name + (why.empty() ? "" : DROPPED + why));
+            if (!why.empty()) {
+                ++counts.dropped_starts;
+                counts.dropped += below[0];
+                walked += below[0];
+                if (done) done(walked);
+            } else if (run.walk_bonds.empty()) {
+                candidate.positions = base;
+                accept();
+            } else {
+                level(0, base);
+            }
         }
         return counts;
     }

@@ -397,15 +397,6 @@ TEST(StartGeometries, SpiroRingsChangeOneAfterTheOther) {
     }
 }
 
-TEST(GeometryChecks, VanDerWaalsRadiiFollowBondi) {
-    const std::vector<std::pair<int, double>> cases = {
-        {1, 1.10},  {6, 1.70},  {7, 1.55},  {8, 1.52}, {9, 1.47}, {16, 1.80},
-        {17, 1.75}, {35, 1.85}, {53, 1.98}, {5, 1.92}, {26, 2.0},
-    };
-    for (const auto& [z, radius] : cases)
-        EXPECT_DOUBLE_EQ(confsearch::van_der_waals_radius(z), radius) << z;
-}
-
 TEST(GeometryChecks, NewContactsClashButHydrogenBondsAndTheInputsOwnDoNot) {
     const CBasicConformer ethanol = support::molecule("ethanol");
     const CBondGraph graph(ethanol);

@@ -267,7 +267,8 @@ void expect_progress_lines(const std::string& err, std::size_t combinations,
 }
 
 // Every candidate of the collection lists the input's atoms in the input's order and
-// keeps every bond perceived in the input at its length.
+// keeps every bond perceived in the input at its length: exactly under turns, within the
+// 0.01 angstrom a ring form is fitted to inside a ring.
 void expect_bonds_kept(const std::string& collection, const fs::path& xyz, std::size_t candidates) {
     const CBasicConformer molecule = read_molecule(xyz);
     const std::vector<support::CollectedCandidate> records =
@@ -279,7 +280,7 @@ void expect_bonds_kept(const std::string& collection, const fs::path& xyz, std::
             ASSERT_EQ(record.symbols[i], molecule.get_element(i).get_symbol()) << record.name;
         for (const PerceivedBond& bond : graph.get_bonds())
             ASSERT_NEAR(record.points[bond.atom1].distance(record.points[bond.atom2]), bond.length,
-                        1e-6)
+                        bond.in_ring ? 0.01 : 1e-6)
                 << record.name << ": bond " << bond.atom1 << "-" << bond.atom2;
     }
 }
@@ -423,19 +424,24 @@ TEST(GenerateConformers, LimitNamesTheBondsAndTheWaysUnder) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err,
-              "generate_conformers: note: the 162 combinations come from 4 bonds (positions): "
-              "7-6 (6), 6-3 (3), 3-2 (3), 3-4 (3)\n"
-              // Three steps would turn the symmetric ring on the amide N too: 162.
-              "generate_conformers: note: --steps 2 gives 16; --fix 7-6 (those bonds kept as in "
-              "the input) gives 27; --max 0 lifts the limit\n"
-              "generate_conformers: lidocaine.xyz: 162 combinations, more than --max 100; nothing "
+              "generate_conformers: note: the 324 combinations come from 2 start geometries "
+              "(ring forms and nitrogen pyramids) and 4 bonds (positions): 7-6 (6), 6-3 (3), "
+              "3-2 (3), 3-4 (3)\n"
+              // Three steps would turn the symmetric ring on the amide N too: 2 x 162. The
+              // diethylamino N's two pyramids double every count.
+              "generate_conformers: note: --steps 2 gives 32; --no-inversion gives 162; --fix 7-6 "
+              "(those bonds kept as in the input) gives 54; --max 0 lifts the limit\n"
+              "generate_conformers: lidocaine.xyz: 324 combinations, more than --max 100; nothing "
               "was written\n");
     EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"lidocaine.xyz"});
 
     const RunResult fixed = run_in(dir, {"--max", "100", "--fix", "7-6", "lidocaine.xyz", "test"});
     EXPECT_EQ(fixed.status, 0) << fixed.err;
     EXPECT_NE(fixed.out.find("  atom 7 (C) - atom 6 (C), kept: on request\n"), std::string::npos);
-    EXPECT_NE(fixed.out.find("3 rotatable bonds, 27 combinations"), std::string::npos) << fixed.out;
+    EXPECT_NE(fixed.out.find("3 rotatable bonds, 27 combinations of turns\n2 start geometries "
+                             "(ring forms and nitrogen pyramids), 54 combinations in all\n"),
+              std::string::npos)
+        << fixed.out;
     const RunResult unlimited = run_in(dir, {"--max", "0", "lidocaine.xyz", "test"});
     EXPECT_EQ(unlimited.status, 0) << unlimited.err;
 
@@ -444,6 +450,84 @@ TEST(GenerateConformers, LimitNamesTheBondsAndTheWaysUnder) {
     EXPECT_EQ(no_bond.err,
               "generate_conformers: lidocaine.xyz: --fix 1-9: atoms 1 and 9 are not bonded; "
               "nothing was written\n");
+}
+
+// Ring forms and inverted nitrogens multiply the combinations and name themselves in the
+// candidates' titles; --no-rings and --no-inversion leave them out, down to the torsions
+// alone, and a molecule that has nothing else to turn is refused as before.
+TEST(GenerateConformers, RingFormsAndInversionCanBeLeftOut) {
+    struct Case {
+        std::string molecule;
+        std::vector<std::string> options;
+        std::string counts;  // the lines after the Z-matrix file's
+        int status;
+    };
+    const Case cases[] = {
+        {"menthol",
+         {},
+         "freedom file: menthol.freedom, 2 rotatable bonds, 9 combinations of turns\n"
+         "8 start geometries (ring forms and nitrogen pyramids), 72 combinations in all\n",
+         0},
+        {"menthol",
+         {"--no-rings"},
+         "freedom file: menthol.freedom, 2 rotatable bonds, 9 combinations\n"
+         "  atom",
+         0},
+        {"n_methylpiperidine_axial",
+         {},
+         "freedom file: none written (no rotatable bond)\n"
+         "16 start geometries (ring forms and nitrogen pyramids), 16 combinations in all\n",
+         0},
+        {"n_methylpiperidine_axial",
+         {"--no-rings"},
+         "freedom file: none written (no rotatable bond)\n"
+         "2 start geometries (ring forms and nitrogen pyramids), 2 combinations in all\n",
+         0},
+        {"n_methylpiperidine_axial",
+         {"--no-inversion"},
+         "freedom file: none written (no rotatable bond)\n"
+         "8 start geometries (ring forms and nitrogen pyramids), 8 combinations in all\n",
+         0},
+        {"n_methylpiperidine_axial", {"--no-inversion", "--no-rings"}, "", 1},
+    };
+    for (const Case& k : cases) {
+        const TempDir dir;
+        const std::string file = k.molecule + ".xyz";
+        dir.write(file, support::read_file(support::test_data_dir() / "molecules" / file));
+        std::vector<std::string> args = k.options;
+        args.insert(args.end(), {file, "xyz"});
+        const RunResult r = run_in(dir, args);
+        const std::string label = k.molecule + " " + (k.options.empty() ? "" : k.options[0]);
+        ASSERT_EQ(r.status, k.status) << label << ": " << r.err;
+        if (k.status != 0) {
+            EXPECT_EQ(r.err, "generate_conformers: " + file +
+                                 ": no rotatable bond found: the generator has nothing to turn; "
+                                 "nothing was written\n");
+            continue;
+        }
+        const std::string first = "Z-matrix file: " + k.molecule + ".zmat\n";
+        EXPECT_EQ(r.out.substr(0, first.size() + k.counts.size()), first + k.counts) << label;
+        EXPECT_EQ(dir.exists(k.molecule + ".freedom"), k.molecule == "menthol") << label;
+    }
+
+    // The titles: the input's own candidate, the inverted pyramid (the methyl equatorial),
+    // then the twist-boats. The flipped chair, methyl equatorial too, is the mirror image
+    // of the inverted pyramid's chair: a repeat of it.
+    const TempDir dir;
+    dir.write("m.xyz", support::read_file(support::test_data_dir() / "molecules" /
+                                          "n_methylpiperidine_axial.xyz"));
+    ASSERT_EQ(run_in(dir, {"m.xyz", "xyz"}).status, 0);
+    const std::vector<std::string> files = listing(dir.path() / "m_candidates");
+    std::vector<std::string> titles;
+    for (const std::string& name : files) {
+        const std::string text = dir.read("m_candidates/" + name);
+        const std::size_t line = text.find('\n') + 1;
+        titles.push_back(text.substr(line, text.find('\n', line) - line));
+    }
+    ASSERT_GE(titles.size(), 3u);
+    EXPECT_EQ(titles[0], "m_0001 input");
+    EXPECT_EQ(titles[1], "m_0002 N1: inverted");
+    EXPECT_EQ(titles[2], "m_0003 ring 1 (N1..C6): twist-boat N1-C2/C4-C5 +");
 }
 
 // Route, charge and multiplicity (from the xyz file's comment line by default), processors
@@ -556,6 +640,12 @@ TEST(GenerateConformers, RefusedXyzFileWritesNothing) {
          {"--dry-run", "m.xyz", "m.zmat", "m.freedom"},
          2},
         {leucine,
+         "--no-rings goes with one xyz file only: the three-file form runs its freedom file as "
+         "written\n" +
+             USAGE,
+         {"--no-rings", "m.xyz", "m.zmat", "m.freedom"},
+         2},
+        {leucine,
          "unknown mode \"gaussian\": gjf, xyz, collect or test\n" + USAGE,
          {"m.xyz", "gaussian"},
          2},
@@ -587,7 +677,7 @@ TEST(GenerateConformers, OneXyzFileOfRealOutputs) {
         {"g16_dvb_gopt.out", 20, "dvb", "1 rotatable bonds, 2 combinations"},
         // The proline enamine: its N-C in the two planar forms, the carboxyl group in 6
         // steps and its hydrogen syn and anti.
-        {"aminox_cat_conf65_S.log", 24, "aminox", "3 rotatable bonds, 24 combinations"},
+        {"aminox_cat_conf65_S.log", 24, "aminox", "3 rotatable bonds, 24 combinations of turns"},
     };
     for (const Case& k : cases) {
         const TempDir dir;
@@ -596,7 +686,8 @@ TEST(GenerateConformers, OneXyzFileOfRealOutputs) {
         molecule.putout_xyz(dir.file(k.stem + ".xyz"));
         const RunResult r = run_in(dir, {k.stem + ".xyz", "collect"});
         EXPECT_EQ(r.status, 0) << k.stem << ": " << r.err;
-        EXPECT_NE(r.out.find(k.stem + ".freedom, " + k.bonds + "\n"), std::string::npos) << k.stem;
+        EXPECT_NE(r.out.find(k.stem + ".freedom, " + k.bonds + "\n"), std::string::npos)
+            << k.stem << ": " << r.out;
         expect_bonds_kept(dir.read(k.stem + "_collection.txt"), dir.path() / (k.stem + ".xyz"),
                           count_after(r.out, "\ncandidates: "));
     }
