@@ -2,7 +2,8 @@
 // early stops, one xtb optimisation per candidate with its results kept whole in the run
 // folder, and the GFN-FF set-up a run shares; the candidates of a molecule from its xyz
 // file (the bonds turned as a chemist would, physical clashes and repeats left out), their
-// input files for Gaussian and ORCA, and the progress of long runs.
+// input files for Gaussian and ORCA, the progress of long runs, and job-array scripts
+// that run them on a SLURM cluster.
 #pragma once
 
 #include "CSearch/candidate_files.h"
@@ -15,6 +16,7 @@
 #include "CSearch/progress_line.h"
 #include "CSearch/repeat_filter.h"
 #include "CSearch/search_names.h"
+#include "CSearch/slurm_scripts.h"
 #include "CSearch/stop_flag.h"
 #include "CSearch/stop_on_signals.h"
 #include "CSearch/xtb_job.h"

@@ -7,6 +7,8 @@
 #include <system_error>
 
 #include "CMyMath/axes.h"
+#include "COutFile/result_list.h"
+#include "CSearch/slurm_scripts.h"
 #include "candidate_messages.h"
 #include "detail/text_io.h"
 
@@ -18,9 +20,9 @@ namespace fs = std::filesystem;
 
 const char* const RECORD_LABEL = "NAME_";
 const char* const RECORD_END = "---------------------------------------------";
-// What a run leaves in its folder: "<stem>_<serial>" inputs of every format. Anything
-// else there (an output, a checkpoint file, the molecule's own xyz file, a folder) is the
-// chemist's.
+// What a run leaves in its folder: "<stem>_<serial>" inputs of every format, and beside
+// them a job-array script and the sorter's list of their outputs. Anything else there (an
+// output, a checkpoint file, the molecule's own xyz file, a folder) is the chemist's.
 const char* const RUN_ENDINGS[] = {".gjf", ".inp", ".xyz"};
 const std::size_t LEAST_SERIAL_DIGITS = 3;
 // The title of the input's own candidate when no bond turns.
@@ -40,6 +42,7 @@ std::string turn_text(double radians) {
 }
 
 bool from_a_run(const fs::path& file) {
+    if (file.extension() == SBATCH_ENDING || file.filename() == LIST_FILE) return true;
     const std::string ending = file.extension().string();
     bool known = false;
     for (const char* run : RUN_ENDINGS) known = known || ending == run;

@@ -43,7 +43,8 @@ std::string candidate_title(const std::string& name, const std::vector<TorsionCh
 
 // Why a folder cannot take the files of a new run; empty when it can or does not exist
 // yet. It cannot when it holds files of an earlier run ("<stem>_<serial>" input and xyz
-// files, a serial of three digits or more) unless `overwrite`; nor, with or without it,
+// files, a serial of three digits or more, a job-array script and the sorter's list.txt)
+// unless `overwrite`; nor, with or without it,
 // when it holds anything else (an output, a checkpoint file, a folder), which is never
 // deleted.
 std::string folder_fault(const std::string& folder, bool overwrite);
