@@ -1,11 +1,19 @@
 // The search pipeline's engine: running external programs (xtb) in parallel with time
 // limits and early stops, one xtb optimisation per candidate with its results kept whole
-// in the run folder, and the GFN-FF set-up a run shares.
+// in the run folder, and the GFN-FF set-up a run shares; the screening of candidates
+// built on them: their sources, the run's record, the stages, the ranking and its files.
 #pragma once
 
+#include "CSearch/candidate_sources.h"
 #include "CSearch/gfnff_setup.h"
 #include "CSearch/job_pool.h"
 #include "CSearch/process.h"
+#include "CSearch/run_record.h"
+#include "CSearch/screening.h"
+#include "CSearch/screening_names.h"
+#include "CSearch/screening_progress.h"
+#include "CSearch/screening_results.h"
+#include "CSearch/screening_run.h"
 #include "CSearch/search_names.h"
 #include "CSearch/stop_flag.h"
 #include "CSearch/stop_on_signals.h"
