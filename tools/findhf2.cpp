@@ -37,7 +37,9 @@ const char* const USAGE =
     "reference_atom [interchangeable_atom ...]";
 const cli::Help HELP = {
     "usage: sort_outputs [options] atoms energy_tolerance dipole_tolerance geometry_tolerance "
-    "reference_atom [interchangeable_atom ...]",
+    "reference_atom [interchangeable_atom ...]\n"
+    "       sort_outputs --rmsd [options] atoms energy_tolerance dipole_tolerance "
+    "geometry_tolerance",
     "Ranks the output files of Gaussian, ORCA or xtb named in list.txt (one name per line)\n"
     "by energy and groups the duplicate conformers: energies within energy_tolerance\n"
     "(hartree), dipoles within dipole_tolerance (atomic units), geometries superposed on\n"
@@ -53,12 +55,25 @@ const cli::Help HELP = {
     "  --input-orientation  read a job run with nosym from its Input orientation table\n"
     "  --symmetry           match the symmetric terminal groups found in the bonds\n"
     "  --minima             leave out saddle points (results with imaginary frequencies)\n"
+    "  --rmsd               the same conformer: rotational constants within 1 % and best-fit\n"
+    "                       RMSD of the heavy atoms, over the molecule's symmetry, within\n"
+    "                       geometry_tolerance (0.125 is usual); no reference atom needed;\n"
+    "                       writes duplicates.txt\n"
+    "  --all-atoms          with --rmsd, the RMSD over every atom\n"
+    "  --mirror             with --rmsd, a chiral molecule's mirror images count as the same\n"
     "  -h, --help           print this help\n"};
 const cli::Option ENERGY{"--energy", "KIND"};
 const cli::Option INPUT_ORIENTATION_OPTION{"--input-orientation", ""};
 const cli::Option MINIMA{"--minima", ""};
-const std::vector<cli::Option> OPTIONS = {sorting::TEMPERATURE,     sorting::NO_ENSEMBLE, ENERGY,
-                                          INPUT_ORIENTATION_OPTION, sorting::SYMMETRY,    MINIMA};
+const std::vector<cli::Option> OPTIONS = {sorting::TEMPERATURE,
+                                          sorting::NO_ENSEMBLE,
+                                          ENERGY,
+                                          INPUT_ORIENTATION_OPTION,
+                                          sorting::SYMMETRY,
+                                          MINIMA,
+                                          sorting::RMSD,
+                                          sorting::ALL_ATOMS,
+                                          sorting::MIRROR};
 const char* const MSG_CANNOT_OPEN_LIST = "Cannot open file: list.txt";
 const double DEBYE_PER_AU = 2.541746;  // debye in one atomic unit of dipole (e bohr)
 
@@ -112,10 +127,8 @@ std::string anchor_list(const std::array<int, 3>& anchors) {
            std::to_string(anchors[1]) + ", " + std::to_string(anchors[2]);
 }
 
-// Command lines that run but cannot do what their user expects.
-void warn_about_arguments(int atoms, int reference_atom, const double (&tolerances)[3],
-                          const char* const (&tolerance_texts)[3],
-                          const std::vector<int>& equivalence) {
+// Tolerances that run but cannot do what their user expects.
+void warn_about_tolerances(const double (&tolerances)[3], const char* const (&tolerance_texts)[3]) {
     const char* const names[] = {"energy", "dipole", "geometry"};
     for (int t = 0; t < 3; ++t)
         if (!starts_with_number(tolerance_texts[t]))
@@ -131,6 +144,10 @@ void warn_about_arguments(int atoms, int reference_atom, const double (&toleranc
         else if (tolerances[t] < 0)
             cli::warn(PROGRAM, std::string("the ") + names[t] +
                                    " tolerance is negative: no two results can be duplicates");
+}
+
+// Reference and interchangeable atoms that cannot do what their user expects.
+void warn_about_atoms(int atoms, int reference_atom, const std::vector<int>& equivalence) {
     sorting::warn_repeated_atoms(PROGRAM, equivalence);
     if (atoms < 3) return;
     const std::array<int, 3> anchors = superposition_anchors(reference_atom, atoms);
@@ -316,10 +333,21 @@ void warn_about_repeated_files(const COutSortList& results) {
                                    LIST_FILE + " and read each time");
 }
 
+// The names of the unreadable files are the one record of what was left out.
+int finish(const COutSortList& results) {
+    if (!results.error_file_written())
+        throw cli::Failure{"cannot write file: " + ERROR_FILE + " (" +
+                               std::to_string(results.left_out().size()) +
+                               " unreadable files were to be named there)",
+                           cli::EXIT_FAILED};
+    return cli::EXIT_DONE;
+}
+
 int run(int all_argc, char* all_argv[]) {
     const cli::Options options = cli::read_options(all_argc, all_argv, OPTIONS, USAGE);
     const auto [argc, argv] = cli::positional(all_argc, all_argv, options);
-    if (argc < 6) {
+    // The RMSD rule needs no reference atom.
+    if (argc < (options.has(sorting::RMSD) ? 5 : 6)) {
         std::cerr << USAGE << std::endl;
         return cli::EXIT_REFUSED;
     }
@@ -328,11 +356,19 @@ int run(int all_argc, char* all_argv[]) {
     const int atoms = cli::whole_number(argv[1], 0, MAX_CONFORMER_SIZE, "the atom count");
     const char* const tolerance_texts[3] = {argv[2], argv[3], argv[4]};
     const double tolerances[3] = {std::atof(argv[2]), std::atof(argv[3]), std::atof(argv[4])};
+    warn_about_tolerances(tolerances, tolerance_texts);
+    const sorting::RmsdChoice rmsd = sorting::rmsd_choice(PROGRAM, options, tolerances[2]);
     // With 0 atoms no output file can be read; the list reader reports that below.
     const int last_atom = atoms > 0 ? atoms : MAX_CONFORMER_SIZE;
-    const int reference_atom = cli::whole_number(argv[5], 1, last_atom, "the reference atom");
-    const std::vector<int> equivalence = sorting::interchangeable_atoms(argc, argv, 6, last_atom);
-    warn_about_arguments(atoms, reference_atom, tolerances, tolerance_texts, equivalence);
+    int reference_atom = 0;
+    std::vector<int> equivalence;
+    if (rmsd.wanted) {
+        sorting::note_ignored_atoms(PROGRAM, argc, argv, 5);
+    } else {
+        reference_atom = cli::whole_number(argv[5], 1, last_atom, "the reference atom");
+        equivalence = sorting::interchangeable_atoms(argc, argv, 6, last_atom);
+        warn_about_atoms(atoms, reference_atom, equivalence);
+    }
 
     refuse_miscased_energy(read.energy);
     COutSortList results(atoms);
@@ -350,6 +386,12 @@ int run(int all_argc, char* all_argv[]) {
     warn_about_saddle_points(results);
     warn_about_levels_of_theory(results);
     warn_about_repeated_files(results);
+    if (rmsd.wanted) {
+        const RmsdGrouping grouping = sorting::sort_and_group_by_rmsd(
+            PROGRAM, results, tolerances[0], tolerances[1], rmsd.criteria);
+        sorting::write_result_files(ensemble, results, read.energy.name(), &grouping);
+        return finish(results);
+    }
     try {
         sorting::sort_and_group(PROGRAM, results, {tolerances[0], tolerances[1], tolerances[2]},
                                 reference_atom, equivalence, options.has(sorting::SYMMETRY),
@@ -365,13 +407,7 @@ int run(int all_argc, char* all_argv[]) {
                            " coincide or lie on one line; choose another reference atom"};
     }
     sorting::write_result_files(ensemble, results, read.energy.name());
-    // The names of the unreadable files are the one record of what was left out.
-    if (!results.error_file_written())
-        throw cli::Failure{"cannot write file: " + ERROR_FILE + " (" +
-                               std::to_string(results.left_out().size()) +
-                               " unreadable files were to be named there)",
-                           cli::EXIT_FAILED};
-    return cli::EXIT_DONE;
+    return finish(results);
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ const char* const USAGE =
     "usage: sort_collection collection_file atoms reference_atom [interchangeable_atom ...]";
 const cli::Help HELP = {
     "usage: sort_collection [options] collection_file atoms reference_atom "
-    "[interchangeable_atom ...]",
+    "[interchangeable_atom ...]\n"
+    "       sort_collection --rmsd [options] collection_file atoms",
     "Ranks the records of a collection file (as collect_records writes it) by energy and\n"
     "groups the duplicate conformers: energies within 2e-05, dipoles within 0.05, and the\n"
     "distance of every atom from the reference atom within 0.15 angstrom; interchangeable\n"
@@ -35,9 +36,15 @@ const cli::Help HELP = {
     "  --temperature K  temperature of the populations in ensemble.txt (298.15)\n"
     "  --no-ensemble    no ensemble.txt and unique_conformers.xyz\n"
     "  --symmetry       match the symmetric terminal groups found in the bonds\n"
+    "  --rmsd           the same conformer: rotational constants within 1 % and best-fit\n"
+    "                   RMSD of the heavy atoms, over the molecule's symmetry, within\n"
+    "                   0.125 angstrom; no reference atom needed; writes duplicates.txt\n"
+    "  --all-atoms      with --rmsd, the RMSD over every atom\n"
+    "  --mirror         with --rmsd, a chiral molecule's mirror images count as the same\n"
     "  -h, --help       print this help\n"};
 const std::vector<cli::Option> OPTIONS = {sorting::TEMPERATURE, sorting::NO_ENSEMBLE,
-                                          sorting::SYMMETRY};
+                                          sorting::SYMMETRY,    sorting::RMSD,
+                                          sorting::ALL_ATOMS,   sorting::MIRROR};
 // The energy of a collection record, from its "HF=" line.
 const char* const ENERGY_NAME = "HF";
 
@@ -46,6 +53,8 @@ const char* const ENERGY_NAME = "HF";
 const double ENERGY_TOLERANCE = 2e-05;
 const double DIPOLE_TOLERANCE = 0.05;
 const double GEOMETRY_TOLERANCE = 0.15;
+// Under --rmsd: the best-fit RMSD within 0.125 angstrom, the value conformer tools use.
+const double RMSD_TOLERANCE = DEFAULT_RMSD_TOLERANCE;
 
 // Under --symmetry: distances are measured from the reference atom, so when it lies in a
 // group found, a rotamer of that group changes the distances of all the others. Names the
@@ -95,20 +104,8 @@ void warn_if_no_record(const std::string& collection) {
                                "<n>:\" label): the result files are empty");
 }
 
-int run(int all_argc, char* all_argv[]) {
-    const cli::Options options = cli::read_options(all_argc, all_argv, OPTIONS, USAGE);
-    const auto [argc, argv] = cli::positional(all_argc, all_argv, options);
-    if (argc < 4) {
-        std::cerr << USAGE << std::endl;
-        return cli::EXIT_REFUSED;
-    }
-    const sorting::EnsembleChoice ensemble = sorting::ensemble_choice(PROGRAM, options);
-    const std::string collection = argv[1];
-    // With no atoms every geometry would count as identical.
-    const int atoms = cli::whole_number(argv[2], 1, MAX_CONFORMER_SIZE, "the atom count");
-    const int reference_atom = cli::whole_number(argv[3], 1, atoms, "the reference atom");
-    const std::vector<int> equivalence = sorting::interchangeable_atoms(argc, argv, 4, atoms);
-    refuse_result_file_as_collection(collection, ensemble);
+// Interchangeable atoms given twice, or the reference atom among them.
+void warn_about_atoms(int reference_atom, const std::vector<int>& equivalence) {
     sorting::warn_repeated_atoms(PROGRAM, equivalence);
     for (std::size_t j = 1; j < equivalence.size(); ++j)
         if (equivalence[j] == reference_atom) {
@@ -117,6 +114,32 @@ int run(int all_argc, char* all_argv[]) {
                                    "from it");
             break;
         }
+}
+
+int run(int all_argc, char* all_argv[]) {
+    const cli::Options options = cli::read_options(all_argc, all_argv, OPTIONS, USAGE);
+    const auto [argc, argv] = cli::positional(all_argc, all_argv, options);
+    // The RMSD rule needs no reference atom.
+    if (argc < (options.has(sorting::RMSD) ? 3 : 4)) {
+        std::cerr << USAGE << std::endl;
+        return cli::EXIT_REFUSED;
+    }
+    const sorting::EnsembleChoice ensemble = sorting::ensemble_choice(PROGRAM, options);
+    const sorting::RmsdChoice rmsd = sorting::rmsd_choice(PROGRAM, options, RMSD_TOLERANCE);
+    const std::string collection = argv[1];
+    // With no atoms every geometry would count as identical.
+    const int atoms = cli::whole_number(argv[2], 1, MAX_CONFORMER_SIZE, "the atom count");
+    int reference_atom = 0;
+    std::vector<int> equivalence{0};
+    if (rmsd.wanted) {
+        sorting::note_ignored_atoms(PROGRAM, argc, argv, 3);
+        equivalence[0] = argc > 4 ? argc - 4 : 0;
+    } else {
+        reference_atom = cli::whole_number(argv[3], 1, atoms, "the reference atom");
+        equivalence = sorting::interchangeable_atoms(argc, argv, 4, atoms);
+    }
+    refuse_result_file_as_collection(collection, ensemble);
+    if (!rmsd.wanted) warn_about_atoms(reference_atom, equivalence);
     std::cout << equivalence[0] << std::endl;
 
     COutSortList results(atoms);
@@ -132,6 +155,12 @@ int run(int all_argc, char* all_argv[]) {
         std::cerr << PROGRAM << ": " << record.label;
         if (!record.name.empty()) std::cerr << " (" << record.name << ")";
         std::cerr << ": " << record.reason << '\n';
+    }
+    if (rmsd.wanted) {
+        const RmsdGrouping grouping = sorting::sort_and_group_by_rmsd(
+            PROGRAM, results, ENERGY_TOLERANCE, DIPOLE_TOLERANCE, rmsd.criteria);
+        sorting::write_result_files(ensemble, results, ENERGY_NAME, &grouping);
+        return cli::EXIT_DONE;
     }
     // Every record has the atom count of the list and the reference atom lies within it,
     // so the comparison cannot throw.

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <set>
+#include <stdexcept>
 
 #include "CConformer/bond_perception.h"
 #include "COutFile.h"
@@ -103,11 +105,55 @@ void sort_and_group(const char* program, COutSortList& results, const Tolerances
 }
 
 void write_result_files(const EnsembleChoice& choice, const COutSortList& results,
-                        const std::string& energy_name) {
+                        const std::string& energy_name, const RmsdGrouping* rmsd) {
     std::string unwritten = out_result_files(results);
     if (unwritten.empty() && choice.wanted)
         unwritten = out_ensemble_files(results, choice.temperature, energy_name);
+    if (unwritten.empty() && rmsd && !write_duplicates(DUPLICATES_FILE, rmsd->duplicates))
+        unwritten = DUPLICATES_FILE;
     if (!unwritten.empty()) throw cli::Failure{"cannot create file: " + unwritten};
+}
+
+RmsdChoice rmsd_choice(const char* program, const cli::Options& options, double rmsd_tolerance) {
+    RmsdChoice choice;
+    choice.wanted = options.has(RMSD);
+    choice.criteria.rmsd_tolerance = rmsd_tolerance;
+    choice.criteria.all_atoms = options.has(ALL_ATOMS);
+    choice.criteria.mirror = options.has(MIRROR);
+    for (const cli::Option& option : {ALL_ATOMS, MIRROR})
+        if (options.has(option) && !choice.wanted)
+            cli::warn(program, option.name + " has no effect without " + RMSD.name);
+    if (choice.wanted && options.has(SYMMETRY))
+        cli::note(program, SYMMETRY.name + " has nothing to add to " + RMSD.name +
+                               ": the RMSD rule matches every group of equal atoms");
+    return choice;
+}
+
+void note_ignored_atoms(const char* program, int argc, char* argv[], int first) {
+    if (argc <= first) return;
+    std::string atoms;
+    for (int i = first; i < argc; ++i) atoms += std::string(atoms.empty() ? "" : " ") + argv[i];
+    cli::note(program, "the reference and interchangeable atoms (" + atoms +
+                           ") are not needed by " + RMSD.name + " and are ignored");
+}
+
+RmsdGrouping sort_and_group_by_rmsd(const char* program, COutSortList& results,
+                                    double energy_tolerance, double dipole_tolerance,
+                                    const IdentityCriteria& criteria) {
+    results.QSort(1, results.get_count());
+    if (results.get_count() == 0) return {};
+    std::optional<ConformerIdentity> identity;
+    try {
+        identity.emplace(results[1].conformer, criteria);
+    } catch (const std::runtime_error& error) {
+        throw cli::Failure{"the molecule of " + results[1].name +
+                           " cannot be compared by RMSD: " + error.what()};
+    }
+    RmsdGrouping grouping = results.filter_rmsd(energy_tolerance, dipole_tolerance, *identity);
+    for (const LeftOut& result : grouping.incomparable)
+        std::cerr << program << ": " << result.name << ": " << result.reason
+                  << ": kept as a conformer of its own" << std::endl;
+    return grouping;
 }
 
 }  // namespace confsearch::sorting

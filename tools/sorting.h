@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "CConformer/basic_conformer.h"
+#include "CConformer/conformer_identity.h"
+#include "COutFile/result_list.h"
 #include "cli.h"
-
-class COutSortList;
 
 namespace confsearch::sorting {
 
@@ -19,6 +19,24 @@ inline const cli::Option NO_ENSEMBLE{"--no-ensemble", ""};
 inline const cli::Option TEMPERATURE{"--temperature", "K"};
 // The option of both sorters that finds interchangeable atoms from the molecule's bonds.
 inline const cli::Option SYMMETRY{"--symmetry", ""};
+// The options of the RMSD rule: best-fit RMSD over the heavy atoms (all with
+// --all-atoms), mirror images of a chiral molecule merged with --mirror.
+inline const cli::Option RMSD{"--rmsd", ""};
+inline const cli::Option ALL_ATOMS{"--all-atoms", ""};
+inline const cli::Option MIRROR{"--mirror", ""};
+
+// The identity rule the options choose: whether --rmsd is given and its criteria with
+// the RMSD tolerance (angstrom). Warns when --all-atoms or --mirror come without --rmsd,
+// and notes that --symmetry has nothing to add to it.
+struct RmsdChoice {
+    bool wanted = false;
+    IdentityCriteria criteria;
+};
+RmsdChoice rmsd_choice(const char* program, const cli::Options& options, double rmsd_tolerance);
+
+// Under --rmsd the reference atom and interchangeable atoms are not needed: a note names
+// those given (arguments first..argc-1) as ignored.
+void note_ignored_atoms(const char* program, int argc, char* argv[], int first);
 
 // Whether to write the ensemble files, and at which temperature (K).
 struct EnsembleChoice {
@@ -80,10 +98,18 @@ void sort_and_group(const char* program, COutSortList& results, const Tolerances
                     int reference_atom, const std::vector<int>& given, bool symmetry,
                     const std::function<void(const SymmetryGroups&)>& check_groups);
 
+// Sorts the results by energy and groups the duplicates by the RMSD rule, the molecule
+// taken from the lowest-energy result; names on standard error each result that could
+// not be compared. Refused with a Failure when the molecule's bonds cannot be perceived.
+RmsdGrouping sort_and_group_by_rmsd(const char* program, COutSortList& results,
+                                    double energy_tolerance, double dipole_tolerance,
+                                    const IdentityCriteria& criteria);
+
 // Writes "all_list2.txt" and "unique_list2.txt", then, when wanted, "ensemble.txt" and
-// "unique_conformers.xyz"; energy_name names the energy ranked by ("HF", "G"). Throws a
-// Failure naming a file that could not be written.
+// "unique_conformers.xyz", and under the RMSD rule (rmsd given) "duplicates.txt";
+// energy_name names the energy ranked by ("HF", "G"). Throws a Failure naming a file that
+// could not be written.
 void write_result_files(const EnsembleChoice& choice, const COutSortList& results,
-                        const std::string& energy_name);
+                        const std::string& energy_name, const RmsdGrouping* rmsd = nullptr);
 
 }  // namespace confsearch::sorting

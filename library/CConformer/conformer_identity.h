@@ -17,10 +17,10 @@
 namespace confsearch {
 
 // The defaults of the rule, the values conformer-ensemble tools use.
-const double DEFAULT_RMSD_TOLERANCE = 0.125;       // angstrom
-const double DEFAULT_ROTATIONAL_TOLERANCE = 0.01;  // relative, 1 %
-const double KCAL_PER_MOL_PER_HARTREE = 627.509474;
-const double DEFAULT_ENERGY_WINDOW = 0.05 / KCAL_PER_MOL_PER_HARTREE;  // hartree
+const double DEFAULT_RMSD_TOLERANCE = 0.125;                   // angstrom
+const double DEFAULT_ROTATIONAL_TOLERANCE = 0.01;              // relative, 1 %
+const double KCAL_PER_HARTREE = 627.509474;                    // kcal/mol in one hartree
+const double DEFAULT_ENERGY_WINDOW = 0.05 / KCAL_PER_HARTREE;  // hartree
 
 // When two geometries count as the same conformer: all three tests pass.
 struct IdentityCriteria {

@@ -14,7 +14,6 @@ namespace confsearch {
 inline const std::string ENSEMBLE_FILE = "ensemble.txt";
 inline const std::string UNIQUE_CONFORMERS_FILE = "unique_conformers.xyz";
 
-const double KCAL_PER_HARTREE = 627.509474;  // kcal/mol in one hartree
 const double GAS_CONSTANT = 1.987204259e-3;  // R in kcal/(mol K)
 const double ROOM_TEMPERATURE = 298.15;      // K
 

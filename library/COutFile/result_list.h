@@ -2,6 +2,7 @@
 // result files, sorting by energy, grouping duplicates, and the result files.
 #pragma once
 
+#include "CConformer/conformer_identity.h"
 #include "COutFile/result_record.h"
 
 #include <iosfwd>
@@ -28,6 +29,30 @@ struct LeftOut {
     // "conf07.out, line 18342" or "conf07.out": the name with the line where there is one.
     std::string where() const;
 };
+
+// A result that joined a group under the RMSD rule: its name, the name of its group's
+// head, and the RMSD (angstrom) of the fit that matched it, on the head's mirror image
+// when mirrored.
+struct Duplicate {
+    std::string name;
+    std::string head;
+    double rmsd = 0.0;
+    bool mirrored = false;
+};
+
+// What a grouping by the RMSD rule found beside the groups: every duplicate in list
+// order, and the results whose geometry could not be compared with the molecule's
+// (another molecule, bonds broken), each kept as a conformer of its own.
+struct RmsdGrouping {
+    std::vector<Duplicate> duplicates;
+    std::vector<LeftOut> incomparable;
+};
+
+// The file of duplicates: a "#" line naming the columns, then per duplicate its name,
+// its group head and the RMSD, tab-separated.
+inline const std::string DUPLICATES_FILE = "duplicates.txt";
+// Writes it; false when it cannot be written.
+bool write_duplicates(const std::string& file, const std::vector<Duplicate>& duplicates);
 
 // An output file ranked by its "HF=" energy whose archive also holds post-HF energies.
 struct OtherEnergies {
@@ -102,6 +127,11 @@ public:
     // the pairing of least total squared deviation (CBasicConformer::identical_xyz).
     void filter_old(double energy_tol, double dipole_tol, double geometry_tol, int reference_atom,
                     const confsearch::InterchangeableGroups& groups);
+    // Groups duplicates by the RMSD rule of identity (rotational constants, then best-fit
+    // RMSD over the molecule's symmetry) within the energy window, with the dipoles
+    // within dipole_tol; prints the RMSD and verdict of each comparison.
+    confsearch::RmsdGrouping filter_rmsd(double energy_tol, double dipole_tol,
+                                         const confsearch::ConformerIdentity& identity);
     // Groups duplicates by dipole and the distance descriptors of calc_D.
     void filter(double energy_tol, double dipole_tol, double geometry_tol, int reference_atom,
                 const int* equiv);

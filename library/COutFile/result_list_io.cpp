@@ -1,5 +1,6 @@
 #include "COutFile/result_list.h"
 
+#include <iomanip>
 #include <utility>
 
 #include "record_list.h"
@@ -45,4 +46,14 @@ std::string confsearch::out_result_files(const COutSortList& list) {
         return ALL_LIST_FILE;
     }
     return list.out_unique(UNIQUE_LIST_FILE) ? "" : UNIQUE_LIST_FILE;
+}
+
+bool confsearch::write_duplicates(const std::string& file,
+                                  const std::vector<Duplicate>& duplicates) {
+    return detail::write_whole_file(file, [&](std::ostream& out) {
+        out << "# duplicate\tgroup head\tRMSD (angstrom)\n" << std::fixed << std::setprecision(4);
+        for (const Duplicate& d : duplicates)
+            out << d.name << '\t' << d.head << '\t' << d.rmsd
+                << (d.mirrored ? "\tmirror image" : "") << '\n';
+    });
 }

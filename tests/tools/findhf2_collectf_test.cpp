@@ -244,7 +244,8 @@ TEST_F(SortCollection, BadOptionsAndUnwritableEnsembleFiles) {
     const std::pair<std::vector<std::string>, std::string> refused[] = {
         {{"--energy", "G", "all_collection.txt", "9", "1"},
          "sort_collection: unknown option --energy (the options are --temperature K, "
-         "--no-ensemble, --symmetry)\nusage: sort_collection collection_file atoms "
+         "--no-ensemble, --symmetry, --rmsd, --all-atoms, --mirror)\nusage: sort_collection "
+         "collection_file atoms "
          "reference_atom [interchangeable_atom ...]\n"},
         {{"--temperature", "-1", "all_collection.txt", "9", "1"},
          "sort_collection: the temperature must be a positive number of kelvin, not -1\n"},

@@ -446,7 +446,8 @@ TEST_F(SortOutputs, BadOptionsAreRefusedWithTheUsageLine) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--temp", "300", "9", "2e-5", "0.05", "0.15", "1"},
          "sort_outputs: unknown option --temp (the options are --temperature K, --no-ensemble, "
-         "--energy KIND, --input-orientation, --symmetry, --minima)\n" +
+         "--energy KIND, --input-orientation, --symmetry, --minima, --rmsd, --all-atoms, "
+         "--mirror)\n" +
              usage},
         {{"9", "2e-5", "0.05", "0.15", "1", "--no-ensemble"},
          "sort_outputs: option --no-ensemble after the positional arguments: options go first\n" +
