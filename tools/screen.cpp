@@ -178,8 +178,8 @@ Command read_command(int argc, char* argv[]) {
     identity.rotational_tolerance =
         number_of(options, ROTATIONAL, 100 * DEFAULT_ROTATIONAL_TOLERANCE, 0.0, 100.0) / 100;
     identity.energy_window = number_of(options, ENERGY_MATCH,
-                                       DEFAULT_ENERGY_WINDOW * KCAL_PER_MOL_PER_HARTREE, 0.0, 1e6) /
-                             KCAL_PER_MOL_PER_HARTREE;
+                                       DEFAULT_ENERGY_WINDOW * KCAL_PER_HARTREE, 0.0, 1e6) /
+                             KCAL_PER_HARTREE;
     identity.all_atoms = options.has(ALL_ATOMS);
     identity.mirror = options.has(MIRROR);
     if (options.has(XTB)) command.xtb = options.value(XTB);
