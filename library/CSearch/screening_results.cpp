@@ -17,6 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The endings of the input files the next level's writers give.
+const char* const INPUT_ENDINGS[] = {".gjf", ".com", ".inp", ".xyz"};
+
 const CandidateOutcome LEFT_OUT[] = {CandidateOutcome::failed, CandidateOutcome::not_converged,
                                      CandidateOutcome::timed_out, CandidateOutcome::bonds_changed};
 
@@ -100,8 +103,21 @@ std::string failures_text(const std::vector<StageResults>& stages) {
     return text;
 }
 
+// Whether a file of the inputs folder is an input an earlier ranking wrote: <stem>_<rank>
+// with an input's ending. Anything else there (the outputs of jobs run in the folder, their
+// checkpoint files) is the chemist's.
+bool earlier_input(const fs::path& file, const std::string& stem) {
+    const std::string name = file.stem().string();
+    const std::string ending = file.extension().string();
+    const bool input_ending = std::find(std::begin(INPUT_ENDINGS), std::end(INPUT_ENDINGS),
+                                        ending) != std::end(INPUT_ENDINGS);
+    return input_ending && name.size() > stem.size() + 1 &&
+           name.compare(0, stem.size(), stem) == 0 && name[stem.size()] == '_' &&
+           name.find_first_not_of("0123456789", stem.size() + 1) == std::string::npos;
+}
+
 // The inputs of the distinct conformers within the window, by rank, into a new folder
-// that replaces the old one whole.
+// that replaces the old one whole; what else the old one held moves over to it.
 std::size_t write_inputs(const fs::path& folder, const StageResults& results,
                          const StageRanking& ranking, const ScreeningOutput& output) {
     const fs::path filled = partial_file(folder);
@@ -117,6 +133,11 @@ std::size_t write_inputs(const fs::path& folder, const StageResults& results,
         const NextLevelInput input = output.inputs(name, title, entry.geometry);
         replace_file(filled / input.file, input.text);
     }
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
+        if (!earlier_input(entry.path(), output.stem) &&
+            !fs::exists(filled / entry.path().filename()))
+            fs::rename(entry.path(), filled / entry.path().filename());
     replace_folder(folder, filled);
     return ranking.within_window;
 }

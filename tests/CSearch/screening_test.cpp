@@ -162,12 +162,17 @@ TEST(Screening, SecondStartRunsOnlyWhatHasNotFinished) {
     EXPECT_EQ(calls(log.path()), 4u);
     EXPECT_NE(run.read("failures.txt").find("the time limit of 1.5 s"), std::string::npos);
 
-    // Other grouping options rank the same optimisations anew.
+    // Other grouping options rank the same optimisations anew. The inputs of the earlier
+    // ranking go; what else the inputs folder holds (a job's output) stays.
+    run.write("inputs/butane_001.log", "Gaussian's output");
+    run.write("inputs/butane_007.xyz", "an input of an earlier ranking");
     request.ranking.window = 0;
     const ScreeningReport ranked = rank_screening(run.path(), request);
     EXPECT_EQ(calls(log.path()), 4u);
     EXPECT_EQ(ranked.within_window, 1u);
     EXPECT_EQ(ranked.distinct, 1u);
+    EXPECT_EQ(files_in(run.path() / "inputs"),
+              (std::vector<std::string>{"butane_001.log", "butane_001.xyz"}));
 }
 
 // Candidates the run has no result of yet (a stopped start, the tasks of a job array not
