@@ -27,7 +27,11 @@ std::vector<std::string> words_of(const std::string& line) {
     return words;
 }
 
-bool blank(const std::string& line) { return line.find_first_not_of(" \t\r") == std::string::npos; }
+// No word on it: blanks, tabs, form feeds and the like only.
+bool blank(const std::string& line) {
+    return std::all_of(line.begin(), line.end(),
+                       [](unsigned char c) { return std::isspace(c) != 0; });
+}
 
 std::string without_line_end(std::string line) {
     if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -16,9 +16,12 @@ namespace {
 const char FIELD = '\t';
 const std::string NO_SOLVENT = "none";
 
+// Right-aligned in 17 columns with 10 decimals, as wide as a value needs.
 std::string coordinate(double value) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%17.10f", value);
+    const int width = std::snprintf(nullptr, 0, "%17.10f", value);
+    std::string text(static_cast<std::size_t>(width) + 1, '\0');
+    std::snprintf(text.data(), text.size(), "%17.10f", value);
+    text.pop_back();
     return text;
 }
 
