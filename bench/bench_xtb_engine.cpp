@@ -4,7 +4,7 @@
 //  - XtbJob/<molecule>/<method>: one run_xtb_job of the molecule from its xyz file into a
 //    fresh results folder; figures: xtb_s, xtb's wall time as run_process measured it,
 //    and engine_ms, the rest of the job (input written, topology copied, five files moved,
-//    flushed to disk and renamed into place, scratch removed) and its share of xtb_s;
+//    renamed into place, scratch removed) and its share of xtb_s;
 //  - Screen/<molecule>/<method>/<workers>: 8 jobs of the molecule through a JobPool of
 //    1 or 2 workers; figures: wall time per screen (the speed-up is the ratio of the
 //    two), xtb's own time per job, and engine_%, the wall time beyond the sum of xtb's

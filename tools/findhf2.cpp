@@ -1,10 +1,11 @@
-// sort_outputs: ranks the Gaussian output files named in "list.txt" by energy, groups the
-// duplicate conformers and writes "all_list2.txt" (every result with its group) and
-// "unique_list2.txt" (one result per group), then "ensemble.txt" (relative energies and
-// populations of the distinct conformers) and "unique_conformers.xyz".
+// sort_outputs: ranks the output files of Gaussian, ORCA or xtb named in "list.txt" by
+// energy, groups the duplicate conformers and writes "all_list2.txt" (every result with
+// its group) and "unique_list2.txt" (one result per group), then "ensemble.txt" (relative
+// energies and populations of the distinct conformers) and "unique_conformers.xyz"; under
+// --rmsd also "duplicates.txt".
 //
-//   sort_outputs [--temperature K] [--no-ensemble] [--energy KIND] [--input-orientation]
-//                [--symmetry] atoms energy_tol dipole_tol geometry_tol reference_atom [atom ...]
+//   sort_outputs [options] atoms energy_tol dipole_tol geometry_tol reference_atom [atom ...]
+//   sort_outputs --rmsd [options] atoms energy_tol dipole_tol geometry_tol
 
 #include <algorithm>
 #include <array>

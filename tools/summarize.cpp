@@ -6,6 +6,7 @@
 //   summarize_output atoms file [file ...]
 
 #include <cctype>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -14,6 +15,7 @@
 #include "COutFile.h"
 #include "COutFile/formats/output_format.h"
 #include "cli.h"
+#include "myfile.h"
 
 namespace {
 
@@ -58,6 +60,16 @@ std::string gaussian_report(const COutInfo& info) {
 // file without a complete report.
 bool summarize(const std::string& file, int atoms) {
     const std::optional<OutputProgram> program = recognise_output_file(file);
+    // A file no program's banner opens is refused as the sorter refuses it; an empty one
+    // (a job killed at once) and one that cannot be read take the Gaussian report's words.
+    std::error_code unknown;
+    if (!program && readable_file(file) && std::filesystem::file_size(file, unknown) > 0) {
+        std::cout << COutInfo();
+        std::cout.flush();
+        OutputResult none;
+        std::cerr << PROGRAM << ": " << read_output_file(file, none).message(file) << std::endl;
+        return false;
+    }
     if (program && *program != OutputProgram::gaussian) {
         OutputResult result;
         ReadError error = read_output_file(file, result);

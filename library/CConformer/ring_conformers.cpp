@@ -171,10 +171,10 @@ public:
             std::vector<double> torsions;
             for (double p : placement.pattern) torsions.push_back(placement.amplitude * p);
             const std::vector<CVECTOR> chain = chain_from_torsions(lengths, angles, torsions);
-            const detail::RigidMotion onto = detail::superpose(chain, pick(points, ring.atoms));
+            const RigidFit onto = best_rigid_fit(pick(points, ring.atoms), chain);
             std::vector<CVECTOR> start = points;
             for (std::size_t k = 0; k < n; ++k)
-                start[static_cast<std::size_t>(ring.atoms[k])] = onto.apply(chain[k]);
+                start[static_cast<std::size_t>(ring.atoms[k])] = onto.place(chain[k]);
             FitProblem problem = base;
             problem.amplitudes = {placement.amplitude};
             for (std::size_t j = 0; j < n; ++j) {
@@ -371,11 +371,10 @@ private:
 
 CBasicConformer detail::UnitLayout::carry(const CBasicConformer& geometry,
                                           const std::vector<CVECTOR>& form_positions) const {
-    const detail::RigidMotion onto =
-        detail::superpose(input_positions, pick(positions_of(geometry), atoms));
+    const RigidFit onto = best_rigid_fit(pick(positions_of(geometry), atoms), input_positions);
     std::vector<CVECTOR> placed(static_cast<std::size_t>(geometry.get_size()) + 1);
     for (std::size_t i = 0; i < atoms.size(); ++i)
-        placed[static_cast<std::size_t>(atoms[i])] = onto.apply(form_positions[i]);
+        placed[static_cast<std::size_t>(atoms[i])] = onto.place(form_positions[i]);
     CBasicConformer result(geometry);
     for (int atom = 1; atom <= geometry.get_size(); ++atom) {
         const auto a = static_cast<std::size_t>(atom);
@@ -387,13 +386,13 @@ CBasicConformer detail::UnitLayout::carry(const CBasicConformer& geometry,
         if (on == 0) continue;
         const auto& pair = frame_neighbours[on];
         const CVECTOR before = geometry.get_vector(hanging[a]);
-        const detail::Mat3 frame_before =
+        const Matrix3 frame_before =
             detail::local_frame(before, geometry.get_vector(pair[0]), geometry.get_vector(pair[1]));
-        const detail::Mat3 frame_after =
+        const Matrix3 frame_after =
             detail::local_frame(placed[on], placed[static_cast<std::size_t>(pair[0])],
                                 placed[static_cast<std::size_t>(pair[1])]);
-        const CVECTOR moved = placed[on] + detail::frame_change(frame_before, frame_after) *
-                                               (geometry.get_vector(atom) - before);
+        const CVECTOR moved = placed[on] + rotated(detail::frame_change(frame_before, frame_after),
+                                                   geometry.get_vector(atom) - before);
         result.set_exyz(atom, geometry.get_element(atom), moved);
     }
     return result;

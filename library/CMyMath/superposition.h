@@ -18,6 +18,24 @@ inline CVECTOR rotated(const Matrix3& m, const CVECTOR& v) {
                    m[6] * v.x + m[7] * v.y + m[8] * v.z);
 }
 
+// The matrix whose columns are a, b and c.
+inline Matrix3 from_columns(const CVECTOR& a, const CVECTOR& b, const CVECTOR& c) {
+    return {a.x, b.x, c.x, a.y, b.y, c.y, a.z, b.z, c.z};
+}
+
+inline Matrix3 transposed(const Matrix3& m) {
+    return {m[0], m[3], m[6], m[1], m[4], m[7], m[2], m[5], m[8]};
+}
+
+// The product a b.
+inline Matrix3 product(const Matrix3& a, const Matrix3& b) {
+    Matrix3 p{};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            p[3 * r + c] = a[3 * r] * b[c] + a[3 * r + 1] * b[3 + c] + a[3 * r + 2] * b[6 + c];
+    return p;
+}
+
 // What the best superposition of pairs (target point p, moving point q) of two centred
 // point sets depends on: the correlation, entry 3a + b the sum of q_a p_b, and the sum of
 // |p|^2 + |q|^2 (angstrom^2).

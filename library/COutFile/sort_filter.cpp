@@ -112,7 +112,7 @@ RmsdGrouping COutSortList::filter_rmsd(double energy_tol, double dipole_tol,
         return ready;
     };
     // Each comparison prints what decided it before the verdict of the grouping pass:
-    // "RMSD 0.034  Identical !", "RMSD 0.512", "rotational constants 2.3 % apart".
+    // "RMSD 0.034  Identical !", "RMSD 0.512", "rotational constants 2.34 % apart".
     group_duplicates(entries, count, energy_tol,
                      progress_text ? GroupMessages::progress : GroupMessages::verdicts,
                      [&](const COutSort& candidate, const COutSort& head) {

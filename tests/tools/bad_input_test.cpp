@@ -913,9 +913,10 @@ std::vector<Row> summarize_output_rows() {
                 "cannot be read"),
             unsummarised("OutputEmpty", output("job.log", [](const std::string&) { return ""; }),
                          "no Normal termination"),
+            // A file that no program's banner opens is no output at all.
             unsummarised("OutputBinary",
                          output("job.log", [](const std::string&) { return BINARY; }),
-                         "no Normal termination"),
+                         "not an output of Gaussian, ORCA or xtb"),
             unsummarised("OutputCutInsideTheFinalTable",
                          output("job.log",
                                 [](const std::string& t) {
