@@ -1,31 +1,29 @@
 // generate_conformers: the candidate conformers of a flexible molecule, one for every
-// combination of positions of its rotatable bonds that does not clash, written as
-// Gaussian input files (gjf, the default) or xyz files into a folder, as records of one
-// collection file "xyz_collection" (collect), or only counted (test). The run is logged
-// in "GenerateConformer.log".
+// combination of positions of its rotatable bonds that does not clash.
 //
-//   generate_conformers [--steps N] [--dry-run] xyz_file [mode [folder]]
+//   generate_conformers [options] xyz_file [mode [folder]]
 //   generate_conformers xyz_file zmatrix_file freedom_file [mode [folder]]
 //
-// From one xyz file the bonds are perceived and the Z-matrix and freedom files written
-// into the working directory as <stem>.zmat and <stem>.freedom, where the chemist can
-// read and edit them; the run then goes on with them as the three-file form does.
+// From one xyz file the bonds are perceived, the Z-matrix and freedom files written into
+// the working directory as <stem>.zmat and <stem>.freedom, where the chemist can read and
+// edit them, and the candidates written in the input's atom order under the molecule's
+// name (one_file_form.h). With three files the generator runs them as written: Gaussian
+// input files (gjf, the default) or xyz files into a folder, records of one collection
+// file "xyz_collection" (collect), or only counted (test), logged in
+// "GenerateConformer.log".
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "CConformer.h"
-#include "CConformer/perception_messages.h"
 #include "cli.h"
 #include "myfile.h"
+#include "one_file_form.h"
 
 namespace {
 
@@ -38,31 +36,30 @@ const char* const USAGE =
     "       generate_conformers xyz_file zmatrix_file freedom_file [gjf|xyz|collect|test "
     "[folder]]";
 
-const cli::Help HELP = {
-    USAGE,
-    "Writes the candidate conformers of a flexible molecule: every combination of the\n"
-    "positions of its rotatable bonds that does not clash, as Gaussian input files (gjf,\n"
-    "the default) or xyz files in folder (GaussionFiles), as records of xyz_collection\n"
-    "(collect), or only counted (test); the run is logged in GenerateConformer.log. From\n"
-    "one xyz file the bonds are perceived and <stem>.zmat and <stem>.freedom are written\n"
-    "into the working directory first; with three files the Z-matrix and freedom files\n"
-    "are run as written.\n"
+// The help: what both forms do, the options of the one-file form, then the three-file
+// form's own choices.
+const std::string DESCRIPTION =
+    std::string(
+        "Writes the candidate conformers of a flexible molecule: every combination of the\n"
+        "positions of its rotatable bonds that does not clash, as input files (gjf, the\n"
+        "default), xyz files (xyz), collection records (collect), or only counted (test).\n"
+        "\n"
+        "From one xyz file the bonds are perceived and turned as a chemist would (amides\n"
+        "and esters kept, a symmetric side turned only until it repeats), <stem>.zmat and\n"
+        "<stem>.freedom are written into the working directory, candidates with atoms\n"
+        "within 0.7 of their van der Waals radii are corrected or skipped, and the others\n"
+        "are written in the input's atom order as <stem>_0001.gjf ... into folder\n"
+        "(<stem>_candidates), or as records of <stem>_collection.txt; the run is logged\n"
+        "in <stem>_candidates.log, its progress goes to standard error. The options, for\n"
+        "one xyz file only:\n"
+        "\n") +
+    one_file::HELP_LINES + inputs::HELP_LINES +
+    "  -h, --help        print this help\n"
     "\n"
-    "  --steps N   every rotatable bond in N steps, 1..9 (one xyz file only)\n"
-    "  --dry-run   write and check the two files, generate nothing (one xyz file only)\n"
-    "  -h, --help  print this help\n"};
-
-// Options of the one-file form: every rotatable bond gets N steps; the two files are
-// written and checked, and nothing is generated.
-const cli::Option STEPS{"--steps", "N"};
-const cli::Option DRY_RUN{"--dry-run", ""};
-
-// After a refusal of the set-up, before either derived file is written.
-const char* const NOTHING_WRITTEN = "; nothing was written";
-
-// The files written by the one-file form, the geometry file's stem with these endings.
-const char* const ZMATRIX_ENDING = ".zmat";
-const char* const FREEDOM_ENDING = ".freedom";
+    "With three files the Z-matrix and freedom files are run as written: Gaussian inputs\n"
+    "(gjf) or xyz files in folder (GaussionFiles), records of xyz_collection (collect),\n"
+    "the run logged in GenerateConformer.log.\n";
+const cli::Help HELP = {USAGE, DESCRIPTION.c_str()};
 
 enum class Mode { gjf, xyz, collect, test };
 
@@ -75,8 +72,6 @@ struct Request {
     std::string folder;
     // The one-file form: zmatrix and freedom are derived from the geometry.
     bool one_file = false;
-    int steps = 0;  // 0: the steps chosen for each bond
-    bool dry_run = false;
 };
 
 cli::Failure failed(const std::string& why) { return cli::Failure{why, cli::EXIT_FAILED}; }
@@ -191,16 +186,6 @@ bool one_file_form(const std::vector<std::string>& args) {
     return args.size() == 1 || (args.size() > 1 && mode_of(args[1]));
 }
 
-// The whole text must be the number: "3x" and "2.5" are refused, not read as 3 and 2.
-int steps_option(const std::string& text) {
-    char* end = nullptr;
-    const long steps = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || steps < 1 || steps > MAX_FREEDOM)
-        throw cli::Failure{STEPS.name + " must be a whole number of steps in 1.." +
-                           std::to_string(MAX_FREEDOM) + ", not \"" + text + "\""};
-    return static_cast<int>(steps);
-}
-
 // The arguments after the options, one_file_form's choice made: the files, then the
 // mode and the folder.
 Request read_request(const cli::Options& options, const std::vector<std::string>& args) {
@@ -223,98 +208,31 @@ Request read_request(const cli::Options& options, const std::vector<std::string>
     request.folder_given = next + 1 < args.size();
     if (request.folder_given) request.folder = args[next + 1];
 
-    for (const cli::Option& option : {STEPS, DRY_RUN})
+    for (const cli::Option& option : one_file::options())
         if (!request.one_file && options.has(option))
             throw cli::Failure{option.name +
                                    " goes with one xyz file only: the three-file form runs its "
                                    "freedom file as written",
                                cli::EXIT_REFUSED, USAGE};
-    if (options.has(STEPS)) request.steps = steps_option(options.value(STEPS));
-    request.dry_run = options.has(DRY_RUN);
-    if (request.dry_run && next < args.size())
-        cli::warn(PROGRAM, "the mode and folder have no effect with " + DRY_RUN.name +
+    if (request.one_file && options.has(one_file::DRY_RUN) && next < args.size())
+        cli::warn(PROGRAM, "the mode and folder have no effect with " + one_file::DRY_RUN.name +
                                ": nothing is generated");
     return request;
 }
 
-CConformerSetup perceive(const CBasicConformer& molecule, const std::string& file) {
-    try {
-        return CConformerSetup(molecule);
-    } catch (const PerceptionError& error) {
-        throw failed(file + ": " + error.what());
+// The one-file form's request: the mode word says what becomes of each candidate.
+one_file::Request one_file_request(const cli::Options& options, const Request& request) {
+    one_file::Request form;
+    form.geometry = request.geometry;
+    switch (request.mode) {
+        case Mode::gjf: form.output = one_file::Output::inputs; break;
+        case Mode::xyz: form.output = one_file::Output::xyz_files; break;
+        case Mode::collect: form.output = one_file::Output::collection; break;
+        case Mode::test: form.output = one_file::Output::count; break;
     }
-}
-
-// The text of a regular file; none for anything else. A derived file's name may stand
-// for a device (a link to /dev/full or /dev/zero), which would be read without end.
-std::optional<std::string> file_text(const std::string& file) {
-    std::error_code unknown;
-    if (!std::filesystem::is_regular_file(file, unknown)) return std::nullopt;
-    std::ifstream in(file);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// A derived file that held something else is named: the chemist may have edited it, and
-// an edited file runs in the three-file form.
-void warn_if_replaced(const std::string& file, const std::optional<std::string>& before) {
-    if (before && before != file_text(file))
-        cli::warn(PROGRAM, file +
-                               " held other text and is replaced; to run an edited file, "
-                               "give the three files");
-}
-
-// Writes one derived file with write(file). The text it held is named when that changed,
-// also when the writing failed after the file was emptied: an edit lost stays no secret.
-template <class Write>
-void write_derived(const std::string& file, Write write) {
-    const std::optional<std::string> before = file_text(file);
-    try {
-        write(file);
-    } catch (const PerceptionError& error) {
-        warn_if_replaced(file, before);
-        throw failed(error.what());
-    }
-    warn_if_replaced(file, before);
-}
-
-// The one-file form's set-up: the bonds of the geometry perceived, the Z-matrix and
-// freedom files written into the working directory under the geometry's stem, their
-// names and the rotatable bonds on standard output. Nothing is written when the molecule
-// is refused or has no rotatable bond or more than the generator turns.
-void set_up(Request& request, const CBasicConformer& molecule) {
-    const std::string& file = request.geometry;
-    CConformerSetup setup = perceive(molecule, file);
-    if (request.steps != 0) setup.set_steps(request.steps);
-    const std::vector<CRotatableBond>& bonds = setup.get_rotatable_bonds();
-    const int found = static_cast<int>(bonds.size());
-    if (found == 0) throw failed(file + ": " + no_rotatable_bond_message() + NOTHING_WRITTEN);
-    if (found > MAX_FREEDOM_NUMBER)
-        throw failed(file + ": " + too_many_rotatable_message(found, MAX_FREEDOM_NUMBER) +
-                     NOTHING_WRITTEN);
-
-    const std::string stem = std::filesystem::path(file).stem().string();
-    request.zmatrix = stem + ZMATRIX_ENDING;
-    request.freedom = stem + FREEDOM_ENDING;
-    for (const std::string& derived : {request.zmatrix, request.freedom}) {
-        std::error_code error;
-        if (std::filesystem::equivalent(derived, file, error))
-            throw failed(file + ": the set-up would write " + derived +
-                         " over it; give the geometry a name ending in .xyz");
-    }
-    write_derived(request.zmatrix, [&](const std::string& f) { setup.write_zmatrix_file(f); });
-    write_derived(request.freedom, [&](const std::string& f) { setup.write_freedom_file(f); });
-
-    Combinations combinations = 1;
-    for (const CRotatableBond& bond : bonds) combinations *= static_cast<Combinations>(bond.steps);
-    std::cout << "Z-matrix file: " << request.zmatrix << '\n'
-              << "freedom file: " << request.freedom << ", " << bonds.size() << " rotatable bonds, "
-              << combinations << " combinations\n";
-    std::istringstream lines(setup.summary());
-    for (std::string line; std::getline(lines, line);) std::cout << "  " << line << '\n';
-    std::cout.flush();
+    if (request.folder_given) form.folder = request.folder;
+    one_file::read_options(options, form);
+    return form;
 }
 
 void run_mode(CGenerateConformer& generator, Mode mode) {
@@ -369,23 +287,27 @@ void check_outcome(const CGenerateConformer& generator, const Request& request,
 // Every input is checked before the generator opens (and empties) its log; a dry run
 // stops there.
 int run(int argc, char* argv[]) {
-    const cli::Options options = cli::read_options(argc, argv, {STEPS, DRY_RUN}, USAGE);
+    const cli::Options options = cli::read_options(argc, argv, one_file::options(), USAGE);
     const std::vector<std::string> args(argv + options.first, argv + argc);
     if (args.empty() || args.size() > (one_file_form(args) ? 3u : 5u)) {
         std::cerr << USAGE << std::endl;
         return cli::EXIT_REFUSED;
     }
     Request request = read_request(options, args);
+    if (request.one_file) {
+        const one_file::Request form = one_file_request(options, request);
+        CBasicConformer geometry;
+        read_geometry(geometry, request.geometry);
+        return one_file::run(form, geometry);
+    }
     CBasicConformer geometry;
     read_geometry(geometry, request.geometry);
-    if (request.one_file) set_up(request, geometry);
     const int atoms = geometry.get_size();
 
     CRotatableConformer probe(atoms);
     read_structure(probe, request, geometry);
     check_freedom_file(probe, request);
     warn_about_elements(probe, request.geometry);
-    if (request.dry_run) return cli::EXIT_DONE;
     const Clash input_clash = probe.first_clash();
     // The run would create the collection file anyway; one that cannot be is known now.
     if (request.mode == Mode::collect && !std::ofstream(CANDIDATE_COLLECTION_FILE, std::ios::app))
