@@ -1,8 +1,8 @@
 // COutInfo::get_info on one output file, for any atom count, and the report of what it
 // found. A bad atom count is thrown back as the documented int; a summary is valid
 // exactly when get_info says so, and an invalid one names the first item it missed. What
-// a valid summary shares with the result record (energy, dipole, final geometry) is what
-// COutSort::get_info reads from the same file.
+// a valid summary of a Gaussian output shares with the result record (energy, dipole,
+// final geometry) is what COutSort::get_info reads from the same file.
 //
 // Input: the atom count (one byte: -1..101), then the output file.
 
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "COutFile.h"
+#include "COutFile/formats/output_format.h"
 #include "fuzz_support.h"
 
 using namespace confsearch;
@@ -31,7 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                            info.route.size() <= 98),
                 "a valid summary without its name, geometry or route");
 
-    if (valid) {
+    // The result record reads a Gaussian output only; a file without a banner, archive
+    // entry or Gaussian's termination line is refused there as no program's output.
+    if (valid && recognise_output_file("job.log") == OutputProgram::gaussian) {
         COutSort record;
         fuzz::check(record.get_info("job.log", atoms) && record.energy == info.hf &&
                         std::fabs(record.dipole - info.dipole_module) <= 1e-12 * record.dipole &&

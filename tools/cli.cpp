@@ -31,35 +31,60 @@ int print_help(const char* program, const Help& help) {
 
 }  // namespace
 
+namespace {
+
+// Reads the option at argv[i] (and its value) into options; i is left on its last word.
+void read_option(int argc, char* argv[], int& i, const std::vector<Option>& known,
+                 const std::string& usage, Options& options) {
+    const std::string name = argv[i];
+    const auto option =
+        std::find_if(known.begin(), known.end(), [&](const Option& o) { return o.name == name; });
+    if (option == known.end())
+        throw Failure{"unknown option " + name + " (the options are " + option_list(known) + ")",
+                      EXIT_REFUSED, usage};
+    if (options.given.count(name) > 0)
+        throw Failure{"option " + name + " is given twice", EXIT_REFUSED, usage};
+    std::string value;
+    if (!option->value.empty()) {
+        if (i + 1 >= argc)
+            throw Failure{"option " + name + " needs a value: " + name + " " + option->value,
+                          EXIT_REFUSED, usage};
+        value = argv[++i];
+    }
+    options.given[name] = value;
+}
+
+}  // namespace
+
 Options read_options(int argc, char* argv[], const std::vector<Option>& known,
                      const std::string& usage) {
     Options options;
     int i = 1;
-    for (; i < argc && is_option(argv[i]); ++i) {
-        const std::string name = argv[i];
-        const auto option = std::find_if(known.begin(), known.end(),
-                                         [&](const Option& o) { return o.name == name; });
-        if (option == known.end())
-            throw Failure{
-                "unknown option " + name + " (the options are " + option_list(known) + ")",
-                EXIT_REFUSED, usage};
-        if (options.given.count(name) > 0)
-            throw Failure{"option " + name + " is given twice", EXIT_REFUSED, usage};
-        std::string value;
-        if (!option->value.empty()) {
-            if (i + 1 >= argc)
-                throw Failure{"option " + name + " needs a value: " + name + " " + option->value,
-                              EXIT_REFUSED, usage};
-            value = argv[++i];
-        }
-        options.given[name] = value;
-    }
+    for (; i < argc && is_option(argv[i]); ++i) read_option(argc, argv, i, known, usage, options);
     options.first = i;
-    for (; i < argc; ++i)
+    for (; i < argc; ++i) {
         if (is_option(argv[i]))
             throw Failure{std::string("option ") + argv[i] +
                               " after the positional arguments: options go first",
                           EXIT_REFUSED, usage};
+        options.positional.push_back(argv[i]);
+    }
+    return options;
+}
+
+Options read_options_anywhere(int argc, char* argv[], const std::vector<Option>& known,
+                              const std::string& usage) {
+    Options options;
+    bool ended = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!ended && std::string(argv[i]) == "--")
+            ended = true;
+        else if (!ended && is_option(argv[i]))
+            read_option(argc, argv, i, known, usage, options);
+        else
+            options.positional.push_back(argv[i]);
+    }
+    options.first = argc - static_cast<int>(options.positional.size());
     return options;
 }
 

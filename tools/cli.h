@@ -32,6 +32,7 @@ struct Option {
 struct Options {
     std::map<std::string, std::string> given;  // name -> value ("" for an option without one)
     int first = 1;                             // index in argv of the first positional argument
+    std::vector<std::string> positional;       // the positional arguments, in order
     bool has(const Option& option) const { return given.count(option.name) > 0; }
     const std::string& value(const Option& option) const { return given.at(option.name); }
 };
@@ -42,6 +43,11 @@ struct Options {
 // beginning with "--" after the positional arguments.
 Options read_options(int argc, char* argv[], const std::vector<Option>& known,
                      const std::string& usage);
+// The same for a program whose options may stand anywhere, before, between or after its
+// positional arguments ("prepare_inputs conformers.xyz --charge 1"); "--" ends the
+// options, so that a file named "--x" can be given.
+Options read_options_anywhere(int argc, char* argv[], const std::vector<Option>& known,
+                              const std::string& usage);
 
 // The positional arguments after the options, as argv[1], argv[2], ... (argv[0] is the
 // program's own).

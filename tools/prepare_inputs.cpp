@@ -31,7 +31,8 @@ const std::string DESCRIPTION =
         "file: <stem>_001.gjf, <stem>_002.gjf, ... into folder (<stem>_inputs), the title of\n"
         "each its frame's comment line. The charge and multiplicity are checked for every\n"
         "frame against its electrons; without the options they come from charge= and\n"
-        "multiplicity= on the frame's comment line, else 0 and 1.\n"
+        "multiplicity= on the frame's comment line, else 0 and 1. Options may stand before\n"
+        "or after the files; \"--\" ends them.\n"
         "\n"
         "  --stem NAME       the name the files begin with (the xyz file's, without ending)\n") +
     inputs::HELP_LINES + "  -h, --help        print this help\n";
@@ -51,8 +52,8 @@ std::string format_words(InputFormat format) {
 int run(int argc, char* argv[]) {
     std::vector<cli::Option> known = inputs::options();
     known.push_back(STEM);
-    const cli::Options options = cli::read_options(argc, argv, known, USAGE);
-    const std::vector<std::string> args(argv + options.first, argv + argc);
+    const cli::Options options = cli::read_options_anywhere(argc, argv, known, USAGE);
+    const std::vector<std::string>& args = options.positional;
     if (args.empty() || args.size() > 2) {
         std::cerr << USAGE << std::endl;
         return cli::EXIT_REFUSED;

@@ -54,7 +54,8 @@ TEST(PrepareInputs, SortersConformersToTheNextLevel) {
               "%nprocshared=8\n%chk=butanol_001.chk\n#p B3LYP/6-31G(d) opt freq\n\n"
               "butanol 001 conf01.log E=minus 233.6618425 dE=0.0000 group=1\n\n0 1");
 
-    const RunResult orca = example.run({"--format", "orca", "unique_conformers.xyz", "next"});
+    // Options may follow the files, as chemists type them.
+    const RunResult orca = example.run({"unique_conformers.xyz", "--format", "orca", "next"});
     ASSERT_EQ(orca.status, 0) << orca.err;
     const std::string inp = example.dir.read("next/unique_conformers_006.inp");
     EXPECT_EQ(inp.substr(0, inp.find("\nC ")),

@@ -77,6 +77,14 @@ TEST(OutputFormat, EachFileGoesToTheReaderOfItsProgram) {
     support::TempDir dir;
     dir.write("notes.txt", "conformer 12 looked odd\n");
     dir.write("empty.out", "");
+    // A Gaussian log that lost its head still ends as Gaussian's do.
+    dir.write("tail_archive.log", " 1\\1\\GINC-NODE7\\SP\\RMP2-FC\\6-31G(d)\\H2O1\n");
+    dir.write("tail_end.log", " Normal termination of Gaussian 16 at Wed Dec  9\n");
+    dir.write("tail_other.log", " Normal termination\n");
+    for (const char* name : {"tail_archive.log", "tail_end.log"})
+        EXPECT_EQ(confsearch::recognise_output_file(dir.file(name)), OutputProgram::gaussian)
+            << name;
+    EXPECT_EQ(confsearch::recognise_output_file(dir.file("tail_other.log")), std::nullopt);
     for (const char* name : {"notes.txt", "empty.out"}) {
         error = confsearch::read_output_file(dir.file(name), r);
         EXPECT_EQ(error.what, "not an output of Gaussian, ORCA or xtb") << name;
