@@ -130,19 +130,6 @@ bool CBasicConformer::read_xyz_inout(std::istream& in) {
 
 namespace {
 
-// A word of a file as a message shows it: at most 20 characters, a byte that is not
-// printable text as "?" (a binary file must not write control codes to the terminal).
-std::string shown(const std::string& word) {
-    const std::size_t most = 20;
-    std::string text;
-    for (std::size_t i = 0; i < word.size() && i < most; ++i) {
-        const unsigned char c = static_cast<unsigned char>(word[i]);
-        text += c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
-    }
-    if (word.size() > most) text += "...";
-    return text;
-}
-
 // Whether a line is one more atom: a word and three numbers, "H  0.0  0.0  1.09".
 bool is_atom_line(const std::string& line) {
     std::istringstream words(line);
@@ -168,7 +155,8 @@ ReadError confsearch::read_xyz_file(const std::string& file, CBasicConformer& co
         std::string first;
         again >> first;
         return {"the atom count on the first line must lie in 1.." +
-                    std::to_string(MAX_CONFORMER_SIZE) + ", not \"" + shown(first) + "\"",
+                    std::to_string(MAX_CONFORMER_SIZE) + ", not \"" + detail::shown_word(first) +
+                    "\"",
                 1};
     }
     conformer.reinstall(atoms);

@@ -6,6 +6,7 @@
 #include <limits>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace confsearch::detail {
 
@@ -60,6 +61,19 @@ bool write_whole_file(const std::string& file, Write write) {
     write(static_cast<std::ostream&>(out));
     out.close();
     return static_cast<bool>(out);
+}
+
+// A word of a file as a message shows it: at most 20 characters, a byte that is not
+// printable text as "?" (a binary file must not write control codes to the terminal).
+inline std::string shown_word(std::string_view word) {
+    const std::size_t most = 20;
+    std::string text;
+    for (std::size_t i = 0; i < word.size() && i < most; ++i) {
+        const unsigned char c = static_cast<unsigned char>(word[i]);
+        text += c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
+    }
+    if (word.size() > most) text += "...";
+    return text;
 }
 
 }  // namespace confsearch::detail

@@ -18,19 +18,6 @@ namespace confsearch {
 
 namespace {
 
-// A word of the file as a message shows it: at most 20 characters, a byte that is not
-// printable text as "?" (a binary file must not write control codes to the terminal).
-std::string shown(std::string_view word) {
-    const std::size_t most = 20;
-    std::string text;
-    for (std::size_t i = 0; i < word.size() && i < most; ++i) {
-        const unsigned char c = static_cast<unsigned char>(word[i]);
-        text += c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
-    }
-    if (word.size() > most) text += "...";
-    return text;
-}
-
 // The lines of a text without their line ends; a Windows "\r\n" loses its '\r' too.
 std::vector<std::string_view> lines_of(std::string_view text) {
     std::vector<std::string_view> lines;
@@ -117,7 +104,7 @@ ReadError parse_xyz_frames(const std::string& text, std::vector<XyzFrame>& frame
         const long atoms = whole_count(count_words.front(), 999999999);
         if (atoms == 0)
             return {frame + ": the atom count must be a whole number of at least 1, not \"" +
-                        shown(count_words.front()) + "\"",
+                        detail::shown_word(count_words.front()) + "\"",
                     count_line};
         XyzFrame f;
         f.line = count_line;
@@ -138,8 +125,8 @@ ReadError parse_xyz_frames(const std::string& text, std::vector<XyzFrame>& frame
                         line};
             const int z = element_of(words[0]);
             if (z == 0)
-                return {frame + ", atom " + std::to_string(k) + ": \"" + shown(words[0]) +
-                            "\" is no element",
+                return {frame + ", atom " + std::to_string(k) + ": \"" +
+                            detail::shown_word(words[0]) + "\" is no element",
                         line};
             CVECTOR p;
             if (!finite_number(words[1], p.x) || !finite_number(words[2], p.y) ||
