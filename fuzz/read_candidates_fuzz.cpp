@@ -9,6 +9,7 @@
 #include <cmath>
 #include <string>
 
+#include "CSearch/candidate_files.h"
 #include "CSearch/candidate_sources.h"
 #include "CSearch/run_record.h"
 #include "fuzz_support.h"
@@ -32,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const XyzGeometry& g = candidates[i].geometry;
         fuzz::check(
-            candidates[i].name == numbered_name("m", i + 1, number_digits(candidates.size(), 4)),
+            candidates[i].name == serial_name("m", i + 1, serial_width(candidates.size())),
             "candidates are not named in order");
         fuzz::check(!g.symbols.empty() && g.symbols.size() == g.positions.size(),
                     "atoms without positions");

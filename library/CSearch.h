@@ -11,6 +11,7 @@
 #include "CSearch/candidate_plan.h"
 #include "CSearch/candidate_run.h"
 #include "CSearch/candidate_sources.h"
+#include "CSearch/generated_candidates.h"
 #include "CSearch/gfnff_setup.h"
 #include "CSearch/input_files.h"
 #include "CSearch/job_pool.h"

@@ -143,7 +143,7 @@ CandidatePlan plan_of(const CBasicConformer& geometry, const Request& request) {
 }
 
 // Every bond of --fix must be one; one that would not be turned anyway is named.
-void check_fixed(const CandidatePlan& plan, const Request& request) {
+void check_fixed(const CandidatePlan& plan, const Request& request, const char* program) {
     const CBondGraph& graph = plan.get_setup().get_bonds();
     for (const auto& [a, b] : request.fixed) {
         const std::string bond = std::to_string(a) + "-" + std::to_string(b);
@@ -156,17 +156,17 @@ void check_fixed(const CandidatePlan& plan, const Request& request) {
             kept = kept ||
                    (t.kind == TorsionKind::fixed && ((t.fixed_atom == a && t.moving_atom == b) ||
                                                      (t.fixed_atom == b && t.moving_atom == a)));
-        if (!kept) cli::warn(PROGRAM, FIX.name + " " + bond + ": the bond is not turned anyway");
+        if (!kept) cli::warn(program, FIX.name + " " + bond + ": the bond is not turned anyway");
     }
 }
 
 // A run beyond the limit is refused before anything is written, with the bonds that make
 // the combinations and what would bring them under it.
-void check_limit(const CandidatePlan& plan, const Request& request) {
+void check_limit(const CandidatePlan& plan, const Request& request, const char* program) {
     const Combinations total = plan.get_combinations();
     if (request.max == 0 || total <= request.max) return;
     const std::vector<TorsionChoice> turned = plan.get_turned();
-    cli::note(PROGRAM, "the " + std::to_string(total) + " combinations come from " +
+    cli::note(program, "the " + std::to_string(total) + " combinations come from " +
                            std::to_string(turned.size()) +
                            " bonds (positions): " + bond_list(turned, true));
     const LimitAdvice advice = limit_advice(plan, request.max);
@@ -178,7 +178,7 @@ void check_limit(const CandidatePlan& plan, const Request& request) {
     ways += FIX.name + " " + fix_list(advice.to_fix) +
             " (those bonds kept as in the input) gives " + std::to_string(advice.after_fixing) +
             "; " + MAX.name + " 0 lifts the limit";
-    cli::note(PROGRAM, ways);
+    cli::note(program, ways);
     throw failed(request.geometry + ": " + std::to_string(total) + " combinations, more than " +
                  MAX.name + " " + std::to_string(request.max) + NOTHING_WRITTEN);
 }
@@ -240,18 +240,27 @@ void read_options(const cli::Options& options, Request& request) {
     }
 }
 
-int run(const Request& request, const CBasicConformer& geometry) {
-    const auto start = std::chrono::steady_clock::now();
+CandidatePlan checked_plan(const Request& request, const CBasicConformer& geometry,
+                           const char* program) {
     const std::string& file = request.geometry;
-    const std::string stem = fs::path(file).stem().string();
-    const CandidatePlan plan = plan_of(geometry, request);
-    check_fixed(plan, request);
-    const std::vector<TorsionChoice> turned = plan.get_turned();
-    const int found = static_cast<int>(turned.size());
+    CandidatePlan plan = plan_of(geometry, request);
+    check_fixed(plan, request, program);
+    const auto found = static_cast<int>(plan.get_turned().size());
     if (found == 0) throw failed(file + ": " + no_rotatable_bond_message() + NOTHING_WRITTEN);
     if (found > MAX_FREEDOM_NUMBER)
         throw failed(file + ": " + too_many_rotatable_message(found, MAX_FREEDOM_NUMBER) +
                      NOTHING_WRITTEN);
+    check_limit(plan, request, program);
+    return plan;
+}
+
+int run(const Request& request, const CBasicConformer& geometry) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::string& file = request.geometry;
+    const std::string stem = fs::path(file).stem().string();
+    const CandidatePlan plan = checked_plan(request, geometry, PROGRAM);
+    const std::vector<TorsionChoice> turned = plan.get_turned();
+    const int found = static_cast<int>(turned.size());
     const std::string zmatrix = stem + ZMATRIX_ENDING;
     const std::string freedom = stem + FREEDOM_ENDING;
     for (const std::string& derived : {zmatrix, freedom}) {
@@ -260,7 +269,6 @@ int run(const Request& request, const CBasicConformer& geometry) {
             throw failed(file + ": the set-up would write " + derived +
                          " over it; give the geometry a name ending in .xyz");
     }
-    check_limit(plan, request);
 
     InputSettings settings = request.inputs.settings;
     ElectronState state;

@@ -1,6 +1,8 @@
 #include "CSearch/candidate_sources.h"
 
 #include "CMyElement/element.h"
+#include "COutFile/formats/xyz_frames.h"
+#include "CSearch/candidate_files.h"
 #include "CSearch/screening_messages.h"
 
 #include <algorithm>
@@ -105,35 +107,22 @@ private:
     long number_ = 0;
 };
 
-// Every frame of an xyz file, frame after frame, blank lines between them allowed. A
-// frame's count line may go on after the count (xtb writes "  22  " and CREST the same).
-void read_xyz_frames(const fs::path& file, const std::string& shown,
+// Every frame of an xyz file, through the toolkit's reader of multi-structure xyz files.
+void read_frame_file(const fs::path& file, const std::string& shown,
                      std::vector<ScreeningCandidate>& candidates) {
-    Lines lines(file);
-    std::vector<ScreeningCandidate> read;
-    std::string line;
-    while (lines.next(line)) {
-        if (blank(line)) continue;
-        const long count_line = lines.number();
-        const std::vector<std::string> words = words_of(line);
-        long count = 0;
-        if (!read_count(words[0], count)) lines.fail(message::not_an_atom_count(line));
+    std::vector<XyzFrame> frames;
+    const ReadError error = read_xyz_frames(file.string(), frames);
+    if (!error.ok()) throw CandidateError(error.message(shown));
+    for (std::size_t k = 0; k < frames.size(); ++k) {
         ScreeningCandidate candidate;
-        if (!lines.next(line)) lines.fail(message::frame_without_comment());
-        candidate.geometry.comment = line;
-        for (long atom = 1; atom <= count; ++atom) {
-            if (!lines.next(line) || blank(line))
-                lines.fail(message::frame_ends_early(atom - 1, count));
-            const std::string fault = read_atom(line, candidate.geometry);
-            if (!fault.empty()) lines.fail(fault);
-        }
-        candidate.origin = message::frame_origin(shown, read.size() + 1, count_line);
-        read.push_back(std::move(candidate));
+        // A folder's file of one frame is named by the file alone.
+        candidate.origin =
+            frames.size() == 1 ? shown : message::frame_origin(shown, k + 1, frames[k].line);
+        candidate.geometry.comment = std::move(frames[k].comment);
+        candidate.geometry.symbols = std::move(frames[k].symbols);
+        candidate.geometry.positions = std::move(frames[k].positions);
+        candidates.push_back(std::move(candidate));
     }
-    if (read.empty()) throw CandidateError(message::no_candidate_in(file.string()));
-    // A folder's file of one frame is named by the file alone.
-    if (read.size() == 1) read.front().origin = shown;
-    for (ScreeningCandidate& candidate : read) candidates.push_back(std::move(candidate));
 }
 
 bool is_record_end(const std::string& line) {
@@ -216,23 +205,10 @@ void read_folder(const fs::path& folder, std::vector<ScreeningCandidate>& candid
     if (names.empty()) throw CandidateError(message::no_xyz_file_in(folder.string()));
     std::sort(names.begin(), names.end(), natural_less);
     for (const std::string& name : names)
-        read_xyz_frames(folder / name, (folder / name).string(), candidates);
+        read_frame_file(folder / name, (folder / name).string(), candidates);
 }
 
 }  // namespace
-
-std::string numbered_name(const std::string& stem, std::size_t number, int digits) {
-    std::string text = std::to_string(number);
-    if (static_cast<int>(text.size()) < digits)
-        text.insert(0, static_cast<std::size_t>(digits) - text.size(), '0');
-    return stem + "_" + text;
-}
-
-int number_digits(std::size_t count, int least) {
-    int digits = 1;
-    for (std::size_t value = count; value >= 10; value /= 10) ++digits;
-    return std::max(digits, least);
-}
 
 std::string job_stem(const std::string& stem) {
     std::string name = stem.empty() ? "molecule" : stem;
@@ -263,12 +239,12 @@ std::vector<ScreeningCandidate> read_candidates(const fs::path& source, const st
     switch (candidate_source_kind(source)) {
         case CandidateSource::xyz_folder: read_folder(source, candidates); break;
         case CandidateSource::collection: read_collection(source, candidates); break;
-        case CandidateSource::xyz_file: read_xyz_frames(source, source.string(), candidates); break;
+        case CandidateSource::xyz_file: read_frame_file(source, source.string(), candidates); break;
     }
     const std::string prefix = job_stem(stem);
-    const int digits = number_digits(candidates.size(), CANDIDATE_SERIAL_DIGITS);
+    const int width = serial_width(candidates.size());
     for (std::size_t i = 0; i < candidates.size(); ++i)
-        candidates[i].name = numbered_name(prefix, i + 1, digits);
+        candidates[i].name = serial_name(prefix, i + 1, width);
     return candidates;
 }
 

@@ -43,17 +43,13 @@ enum class CandidateSource {
 // begins with "NAME_", or else an xyz file.
 CandidateSource candidate_source_kind(const std::filesystem::path& source);
 
-// Every candidate of the source, named numbered_name(stem, 1, ...). Throws CandidateError for
-// a source that cannot be read, holds no candidate, or has a frame or record that is not
-// whole (an atom count that disagrees with the lines, a line that is not a symbol and three
-// finite numbers, an unknown element).
+// Every candidate of the source, named serial_name(stem, 1, ...) in the order read. Throws
+// CandidateError, naming the file and line, for a source that cannot be read, holds no
+// candidate, or has a frame or record that is not whole (an atom count that disagrees
+// with the lines, a line that is not an element and three finite numbers).
 std::vector<ScreeningCandidate> read_candidates(const std::filesystem::path& source,
                                                 const std::string& stem);
 
-// "<stem>_<number>" with the number zero-padded to `digits`.
-std::string numbered_name(const std::string& stem, std::size_t number, int digits);
-// The digits that the numbers up to `count` need, at least `least`.
-int number_digits(std::size_t count, int least);
 // A stem that can name jobs: characters other than letters, digits and _-+. become '_',
 // a leading '.' too; "molecule" for an empty one.
 std::string job_stem(const std::string& stem);

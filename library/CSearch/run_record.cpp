@@ -56,6 +56,7 @@ DoneMarker settings_of(const RunRecord& record) {
     settings.set(SETTING_MULTIPLICITY, std::to_string(c.multiplicity));
     settings.set(SETTING_SOLVENT, c.solvent.empty() ? NO_SOLVENT : c.solvent);
     settings.set(SETTING_CANDIDATES, std::to_string(record.candidates.size()));
+    settings.set(SETTING_SOURCE, record.source);
     return settings;
 }
 
@@ -67,7 +68,7 @@ struct Setting {
 const Setting SETTINGS[] = {
     {SETTING_XTB, "xtb version"},   {SETTING_LEVEL, "--opt"},
     {SETTING_CHARGE, "--charge"},   {SETTING_MULTIPLICITY, "--multiplicity"},
-    {SETTING_SOLVENT, "--solvent"},
+    {SETTING_SOLVENT, "--solvent"}, {SETTING_SOURCE, "candidates made by"},
 };
 
 // Why a folder that holds no record cannot take one: it holds files of something else,
@@ -181,6 +182,7 @@ RunRecord read_run_record(const fs::path& folder) {
         c.multiplicity = std::stoi(settings.get(SETTING_MULTIPLICITY));
         c.solvent = settings.get(SETTING_SOLVENT);
         if (c.solvent == NO_SOLVENT) c.solvent.clear();
+        record.source = settings.get(SETTING_SOURCE);
         record.molecule = read_recorded_molecule(folder);
         record.candidates = read_candidates_file(folder / RUN_CANDIDATES_FILE);
         if (std::to_string(record.candidates.size()) != settings.get(SETTING_CANDIDATES))

@@ -31,6 +31,10 @@ struct RunRecord {
     // comment line naming where it was read.
     XyzGeometry molecule;
     std::vector<ScreeningCandidate> candidates;
+    // How the candidates were made, in the chemist's words: "the generator --steps 3",
+    // "--candidates". A later start that makes them otherwise is refused by this name
+    // before its candidates are compared one by one.
+    std::string source = "--candidates";
 };
 
 // A start that does not fit the run folder, or a run folder that holds no whole record;
@@ -43,9 +47,9 @@ public:
 // Records a new run in folder (created when missing), or checks this start against the
 // run recorded there: every condition, the molecule and each candidate (name, atoms and
 // positions to 1e-10 angstrom) must be the same. Throws RunRefusal for the first that
-// differs and for a folder that holds files of no screening run; std::runtime_error when
-// a file cannot be written. Each file is written whole, the settings file last, so that a
-// start killed on the way leaves no record that could pass for a whole one.
+// differs (the source first) and for a folder that holds files of no screening run;
+// std::runtime_error when a file cannot be written. Each file is written whole, the settings file
+// last, so that a start killed on the way leaves no record that could pass for a whole one.
 void record_run(const std::filesystem::path& folder, const RunRecord& record);
 
 // The run recorded in folder, with the candidates' positions as recorded (10 decimals,

@@ -17,14 +17,6 @@ inline std::string no_such_source(const std::string& path) { return path + " doe
 inline std::string at_line(const std::string& file, long line, const std::string& why) {
     return file + ", line " + std::to_string(line) + ": " + why;
 }
-inline std::string not_an_atom_count(const std::string& line) {
-    return "a frame must begin with its number of atoms, not \"" + line + "\"";
-}
-inline std::string frame_without_comment() { return "the frame ends before its comment line"; }
-inline std::string frame_ends_early(long read, long count) {
-    return "the frame ends after " + std::to_string(read) + " of its " + std::to_string(count) +
-           " atoms";
-}
 inline std::string not_an_atom_line(const std::string& line) {
     return "an atom line must be an element and three numbers, not \"" + line + "\"";
 }

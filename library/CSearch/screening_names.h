@@ -23,6 +23,7 @@ inline const std::string SETTING_CHARGE = "charge";
 inline const std::string SETTING_MULTIPLICITY = "multiplicity";
 inline const std::string SETTING_SOLVENT = "solvent";
 inline const std::string SETTING_CANDIDATES = "candidates";
+inline const std::string SETTING_SOURCE = "made_by";
 
 // One folder per optimisation stage, each holding xtb/<name>/ per candidate (see
 // XTB_RESULTS_FOLDER), scratch/ while jobs run, and for GFN-FF the shared set-up. The GFN2
@@ -39,9 +40,8 @@ inline const std::string FAILURES_FILE = "failures.txt";
 inline const std::string SUMMARY_FILE = "summary.txt";
 inline const std::string INPUTS_FOLDER = "inputs";
 
-// The serial numbers of candidates (<stem>_0001) and of inputs by energy rank
-// (<stem>_001): at least this many digits, more when the count needs them.
-const int CANDIDATE_SERIAL_DIGITS = 4;
+// The inputs are numbered by energy rank with at least this many digits (<stem>_001),
+// more when the count needs them; candidates as the generator numbers them (<stem>_0001).
 const int RANK_SERIAL_DIGITS = 3;
 
 }  // namespace confsearch

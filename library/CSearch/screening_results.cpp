@@ -1,6 +1,7 @@
 #include "CSearch/screening_results.h"
 
 #include "COutFile/result_list.h"
+#include "CSearch/candidate_files.h"
 #include "CSearch/run_record.h"
 #include "CSearch/screening_messages.h"
 #include "CSearch/screening_names.h"
@@ -123,10 +124,10 @@ std::size_t write_inputs(const fs::path& folder, const StageResults& results,
     const fs::path filled = partial_file(folder);
     fs::remove_all(filled);
     fs::create_directories(filled);
-    const int digits = number_digits(ranking.within_window, RANK_SERIAL_DIGITS);
+    const int width = serial_width(ranking.within_window, RANK_SERIAL_DIGITS);
     for (std::size_t rank = 0; rank < ranking.within_window; ++rank) {
         const StageEntry& entry = results.entries[ranking.heads[rank]];
-        const std::string name = numbered_name(output.stem, rank + 1, digits);
+        const std::string name = serial_name(output.stem, rank + 1, width);
         const std::string title = name + " from " + entry.name + ", " +
                                   stage_energy_name(results.stage) + " " + fixed(entry.energy, 8) +
                                   " Eh, " + fixed(ranking.relative[rank], 2) + " kcal/mol";

@@ -78,17 +78,15 @@ TEST(CandidateSources, EveryKindOfSourceIsReadInOrderAndTraced) {
 
 TEST(CandidateSources, SourceThatIsNotWholeIsRefusedWithItsLine) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", "bad holds no candidate"},
-        {"3\nwater\nO 0 0 0\nH 0 1 0\n", "bad, line 4: the frame ends after 2 of its 3 atoms"},
+        {"", "bad: no frame: the file is empty or blank"},
+        {"3\nwater\nO 0 0 0\nH 0 1 0\n", "bad: frame 1: the file ends after 2 of its 3 atoms"},
         {WATER_FRAME + "three\n",
-         "bad, line 6: a frame must begin with its number of atoms, not "
+         "bad, line 6: frame 2: the atom count must be a whole number of at least 1, not "
          "\"three\""},
         {"2\nwater\nO 0 0 0\nH 0 1 nan\n",
-         "bad, line 4: an atom line must be an element and three numbers, not \"H 0 1 nan\""},
-        {"1\nwater\nQq 0 0 0\n",
-         "bad, line 3: \"Qq\" is neither an element symbol nor an atomic "
-         "number"},
-        {"1\n", "bad, line 1: the frame ends before its comment line"},
+         "bad, line 4: frame 1, atom 2: a coordinate is not a finite number"},
+        {"1\nwater\nQq 0 0 0\n", "bad, line 3: frame 1, atom 1: \"Qq\" is no element"},
+        {"1\n", "bad: frame 1: the file ends before its comment line"},
         {"NAME_1: 1\nO\t0 0 0\n",
          "bad, line 2: the file ends inside a record (no closing line "
          "of dashes)"},
@@ -133,12 +131,7 @@ TEST(CandidateSources, CandidateOfOtherAtomsIsRefusedByOrigin) {
     EXPECT_NO_THROW(check_candidate_atoms(water, "water.xyz", {{"w_0001", "e.xyz", water}}));
 }
 
-TEST(CandidateSources, NamesAreNumberedWideEnough) {
-    EXPECT_EQ(numbered_name("ibuprofen", 7, 4), "ibuprofen_0007");
-    EXPECT_EQ(numbered_name("ibuprofen", 12345, 4), "ibuprofen_12345");
-    EXPECT_EQ(number_digits(9999, 4), 4);
-    EXPECT_EQ(number_digits(10000, 4), 5);
-    EXPECT_EQ(number_digits(5, 3), 3);
+TEST(CandidateSources, JobStemsNameFilesAndFolders) {
     EXPECT_EQ(job_stem("my molecule (2)"), "my_molecule__2_");
     EXPECT_EQ(job_stem(".hidden"), "_hidden");
     EXPECT_EQ(job_stem(""), "molecule");

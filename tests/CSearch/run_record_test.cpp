@@ -20,7 +20,7 @@ RunRecord butane_record() {
     record.molecule.comment = "butane.xyz";
     for (const double turn : {0.0, 120.0, 240.0}) {
         ScreeningCandidate candidate;
-        candidate.name = numbered_name("butane", record.candidates.size() + 1, 4);
+        candidate.name = serial_name("butane", record.candidates.size() + 1, 4);
         candidate.origin = "butane_candidates.xyz, frame " +
                            std::to_string(record.candidates.size() + 1) + " (line 1)";
         candidate.geometry = butane(turn);

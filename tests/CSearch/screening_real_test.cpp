@@ -23,7 +23,7 @@ RunRecord butane_starts(const fs::path& run, const std::string& version,
     record.molecule.comment = "butane";
     int k = 0;
     for (const double turn : {0.0, 15.0, 120.0, 240.0}) {
-        ScreeningCandidate candidate{numbered_name("butane", ++k, 4), "start", butane(turn)};
+        ScreeningCandidate candidate{serial_name("butane", ++k, 4), "start", butane(turn)};
         record.candidates.push_back(candidate);
     }
     record_run(run, record);

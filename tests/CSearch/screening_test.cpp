@@ -25,7 +25,7 @@ RunRecord butane_run(const fs::path& folder,
     record.molecule.comment = "butane.xyz";
     for (std::size_t k = 0; k < list.size(); ++k) {
         ScreeningCandidate candidate;
-        candidate.name = numbered_name("butane", k + 1, 4);
+        candidate.name = serial_name("butane", k + 1, 4);
         candidate.origin = "frame " + std::to_string(k + 1);
         candidate.geometry = list[k].first;
         candidate.geometry.comment = list[k].second;

@@ -77,7 +77,7 @@ TEST(ScreenConformers, SummaryOnStandardOutputReasonsOnStandardError) {
               std::string::npos);
     for (const char* file : {"all_list2.txt", "unique_list2.txt", "ensemble.txt",
                              "unique_conformers.xyz", "failures.txt", "summary.txt",
-                             "inputs/butane_001.xyz", "gfn2/xtb/butane_0001/butane_0001.out"})
+                             "inputs/butane_001.gjf", "gfn2/xtb/butane_0001/butane_0001.out"})
         EXPECT_TRUE(work.dir.exists("butane_screen/" + std::string(file))) << file;
 }
 
@@ -97,11 +97,11 @@ TEST(ScreenConformers, SecondStartGoesOnOrIsRefused) {
         << again.err;
     EXPECT_EQ(work.started().size(), 2u);
 
-    const support::RunResult charged = work.run({"--charge", "1"});
+    const support::RunResult charged = work.run({"--charge", "2"});
     EXPECT_EQ(charged.status, 2);
     EXPECT_EQ(charged.err,
               "screen_conformers: butane_screen holds a screening run with --charge 0; this start "
-              "asks for --charge 1, which would change its finished optimisations: start it with "
+              "asks for --charge 2, which would change its finished optimisations: start it with "
               "the same options, or give another run folder\n");
     EXPECT_NE(work.run({"--opt", "tight"}).err.find("--opt normal"), std::string::npos);
     work.dir.write("cands.xyz", frames({{butane(0), fake("succeed", "-13.0")}}));
@@ -136,6 +136,72 @@ TEST(ScreenConformers, KilledRunGoesOnWithoutRepeatingFinishedWork) {
     EXPECT_EQ(after.size(), 8u);
 }
 
+// From the molecule alone the generator makes the candidates (butane: anti and one gauche,
+// its mirror image a repeat); the inputs carry the state from the options or the comment
+// line, in the format asked for, and xtb is given the same charge.
+TEST(ScreenConformers, GeneratorCandidatesRankedIntoInputsOfTheNextLevel) {
+    struct Case {
+        std::string comment;
+        std::vector<std::string> options;
+        std::string input;            // the lowest conformer's input
+        std::vector<std::string> in;  // lines it must hold
+        std::string xtb_charge;
+    };
+    const std::vector<Case> cases = {
+        {"butane",
+         {"--format", "orca", "--route", "! r2SCAN-3c Opt", "--nproc", "4"},
+         "butane_001.inp",
+         {"# butane_001 from butane_0001, GFN2-xTB -5.07054436 Eh, 0.00 kcal/mol",
+          "! r2SCAN-3c Opt", "%pal nprocs 4 end", "* xyz 0 1"},
+         "--chrg 0"},
+        {"butane dication charge=2", {}, "butane_001.gjf", {"#p PM7 opt", "2 1"}, "--chrg 2"},
+    };
+    for (const Case& c : cases) {
+        const support::TempDir dir;
+        dir.write("butane.xyz", frames({{butane(0), c.comment}}));
+        std::vector<std::string> options = c.options;
+        for (const char* tail : {"--xtb", FAKE_XTB, "--jobs", "2", "butane.xyz"})
+            options.push_back(tail);
+        const support::RunResult result =
+            support::run_program(SCREEN_CONFORMERS_EXE, options, dir.path());
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out.substr(0, result.out.find('\n')), "candidates: 2");
+        EXPECT_NE(result.err.find("1 rotatable bond, 3 combinations: 0 clashing, 1 repeats, 2 "
+                                  "candidates"),
+                  std::string::npos)
+            << result.err;
+        const std::string recorded = dir.read("butane_screen/candidates.xyz");
+        EXPECT_NE(recorded.find("butane_0002\tbutane.xyz\tbutane_0002 turns 2:3=120\n"),
+                  std::string::npos);
+        const std::string input = dir.read("butane_screen/inputs/" + c.input);
+        for (const std::string& line : c.in)
+            EXPECT_NE(input.find(line + "\n"), std::string::npos) << line << " in\n" << input;
+        EXPECT_NE(dir.read("butane_screen/gfn2/xtb/butane_0001/butane_0001.out").find(c.xtb_charge),
+                  std::string::npos);
+    }
+
+    // Other generator options make other candidates: the second start names them; the
+    // generator's options do not go with candidates of elsewhere.
+    const support::TempDir dir;
+    dir.write("butane.xyz", frames({{butane(0), "butane"}}));
+    const auto start = [&](std::vector<std::string> options) {
+        for (const char* tail : {"--xtb", FAKE_XTB, "butane.xyz"}) options.push_back(tail);
+        return support::run_program(SCREEN_CONFORMERS_EXE, options, dir.path());
+    };
+    ASSERT_EQ(start({}).status, 0);
+    const support::RunResult other = start({"--steps", "6"});
+    EXPECT_EQ(other.status, 2);
+    EXPECT_NE(other.err.find("with candidates made by the generator; this start asks for "
+                             "candidates made by the generator --steps 6"),
+              std::string::npos)
+        << other.err;
+    const support::RunResult mixed = start({"--fix", "2-3", "--candidates", "butane.xyz"});
+    EXPECT_EQ(mixed.status, 2);
+    EXPECT_EQ(mixed.err,
+              "screen_conformers: --fix goes with the generator's candidates, not with "
+              "--candidates\n");
+}
+
 TEST(ScreenConformers, MissingXtbAndBadInputAreRefusedBeforeAnythingRuns) {
     const Workdir work({{butane(0), fake("succeed", "-13.0")}});
     const support::RunResult missing = support::run_program(
@@ -152,7 +218,7 @@ TEST(ScreenConformers, MissingXtbAndBadInputAreRefusedBeforeAnythingRuns) {
         {{"--jobs", "0"}, "--jobs takes a whole number in 1..4096, not \"0\""},
         {{"--timeout", "10s"}, "--timeout takes a number of at least 1, not \"10s\""},
         {{"--window", "-1"}, "--window takes a number of at least 0, not \"-1\""},
-        {{"--multiplicity", "0"}, "--multiplicity takes a whole number in 1..1000, not \"0\""},
+        {{"--multiplicity", "0"}, "--multiplicity must be a whole number in 1..99, not \"0\""},
         {{"--opt", "fast"}, "xtb knows no optimisation level \"fast\""},
         {{"--solvent", "wa ter"}, "\"wa ter\" is not a solvent name"},
     };
@@ -167,7 +233,7 @@ TEST(ScreenConformers, MissingXtbAndBadInputAreRefusedBeforeAnythingRuns) {
     const support::RunResult short_frame = work.run({});
     EXPECT_EQ(short_frame.status, 1);
     EXPECT_EQ(short_frame.err,
-              "screen_conformers: cands.xyz, line 3: the frame ends after 1 of its 14 atoms\n");
+              "screen_conformers: cands.xyz: frame 1: the file ends after 1 of its 14 atoms\n");
     XyzGeometry nitrogen = butane(0);
     nitrogen.symbols[0] = "N";
     work.dir.write("cands.xyz", frames({{nitrogen, ""}}));
