@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # What does a screening cost and what does it leave the chemist? For each molecule and each
-# --method: candidates, xtb optimisations, distinct minima, minima within 3 kcal/mol,
+# of its methods: candidates, xtb optimisations, distinct minima, minima within 3 kcal/mol,
 # inputs written (the expensive jobs left), wall time. Then, for the first molecule with
-# GFN2: the time screen_conformers adds to xtb's own (the same xtb commands run two at a
-# time by xargs, against the program at --jobs 2), and the speed-up from one job to two.
-# Runs the installed xtb; every run starts in a fresh folder. The machine's load is shown
-# before and after: on a shared machine the second core is not always free.
-#   bench/screening_measures.sh [build-folder] [molecule.xyz ...]
+# the first of its methods: the time screen_conformers adds to xtb's own (the same xtb
+# commands run two at a time by xargs, against the program at --jobs 2), and the speed-up
+# from one job to two. Runs the installed xtb; every run starts in a fresh folder. The
+# machine's load is shown before and after: on a shared machine the second core is not
+# always free.
+#   bench/screening_measures.sh [build-folder] [molecule.xyz[=method,method...] ...]
+# (methods: gfnff, gfnff-then-gfn2, gfn2; all three when none are given).
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$top/build}" && pwd)"
 shift || true
 molecules=("$@")
-[ ${#molecules[@]} -eq 0 ] && molecules=("$top/examples/ibuprofen/ibuprofen.xyz"
-                                         "$top/examples/generator/leucine.xyz")
+[ ${#molecules[@]} -eq 0 ] && molecules=("$top/examples/generator/leucine.xyz"
+                                         "$top/examples/ibuprofen/ibuprofen.xyz=gfnff")
 screen="$build/screen_conformers"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -43,15 +45,27 @@ measure() {
 echo "load before: $(load)"
 echo "| molecule | method | candidates | optimisations | distinct | within 3 kcal/mol | inputs | wall time |"
 echo "|---|---|---|---|---|---|---|---|"
-for molecule in "${molecules[@]}"; do
-    for method in gfnff gfnff-then-gfn2 gfn2; do measure "$molecule" "$method"; done
+for entry in "${molecules[@]}"; do
+    molecule="${entry%%=*}"
+    methods="gfnff,gfnff-then-gfn2,gfn2"
+    [ "$entry" != "$molecule" ] && methods="${entry#*=}"
+    for method in ${methods//,/ }; do measure "$molecule" "$method"; done
 done
 echo "load after: $(load)"
 
-# The program against xtb alone, on the first molecule's candidates with GFN2 at two jobs.
-first="${molecules[0]}"
+# The program against xtb alone, on the first molecule's candidates with its first method
+# at two jobs: the same xtb command line, a scratch folder each, GFN-FF's one set-up.
+first="${molecules[0]%%=*}"
+method=gfnff
+[ "${molecules[0]}" != "$first" ] && method="${molecules[0]#*=}" && method="${method%%,*}"
+case "$method" in
+    gfn2) options="--gfn 2" ;;
+    gfnff) options="--gfnff" ;;
+    *) echo "the comparison with xtb alone takes gfn2 or gfnff first"; exit 0 ;;
+esac
 stem=$(basename "$first" .xyz)
-folder="$work/${stem}_gfn2"
+folder="$work/${stem}_$method"
+topology="$folder/gfnff/gfnff_setup/gfnff_topo"
 mkdir -p "$work/direct"
 awk -v dir="$work/direct" '
     NR == 1 || line == count + 2 { if (NR > 1) close(file); count = $1; n++; line = 0
@@ -59,21 +73,22 @@ awk -v dir="$work/direct" '
     { line++; print > file }' "$folder/candidates.xyz"
 echo "load before: $(load)"
 start=$(seconds)
-# shellcheck disable=SC2016  # $1 and $d belong to the inner shell
+# shellcheck disable=SC2016  # $1, $2 and $d belong to the inner shell
 find "$work/direct" -name '*.xyz' | sort | xargs -P 2 -I{} sh -c \
-    'd="${1%.xyz}"; mkdir "$d" && cd "$d" && OMP_NUM_THREADS=1 OMP_STACKSIZE=1G \
-     xtb "$1" --opt normal --gfn 2 --chrg 0 --uhf 0 >out 2>err || true' sh {}
+    'd="${1%.xyz}"; mkdir "$d" && cd "$d" && { [ ! -f "$2" ] || cp "$2" .; } &&
+     OMP_NUM_THREADS=1 OMP_STACKSIZE=1G xtb "$1" --opt normal $3 --chrg 0 --uhf 0 >out 2>err ||
+     true' sh {} "$topology" "$options"
 direct=$(echo "$(seconds) - $start" | bc)
 start=$(seconds)
-"$screen" --jobs 2 --folder "$work/again2" "$first" >/dev/null 2>"$work/again2.err"
+"$screen" --method "$method" --jobs 2 --folder "$work/again2" "$first" >/dev/null 2>"$work/again2.err"
 two=$(echo "$(seconds) - $start" | bc)
 start=$(seconds)
-"$screen" --jobs 1 --folder "$work/again1" "$first" >/dev/null 2>"$work/again1.err"
+"$screen" --method "$method" --jobs 1 --folder "$work/again1" "$first" >/dev/null 2>"$work/again1.err"
 one=$(echo "$(seconds) - $start" | bc)
 echo "load after: $(load)"
-printf "%s GFN2, %s candidates: xtb alone (xargs -P 2) %.1f s, screen_conformers --jobs 2 %.1f s (%+.1f %%)\n" \
-    "$stem" "$(find "$work/direct" -name '*.xyz' | wc -l)" "$direct" "$two" \
+printf "%s %s, %s candidates: xtb alone (xargs -P 2) %.1f s, screen_conformers --jobs 2 %.1f s (%+.1f %%)\n" \
+    "$stem" "$method" "$(find "$work/direct" -maxdepth 1 -name '*.xyz' | wc -l)" "$direct" "$two" \
     "$(echo "100 * ($two - $direct) / $direct" | bc -l)"
 printf "  its own note: %s\n" "$(grep 'wall time' "$work/again2.err" | sed 's/.*note: //')"
-printf "%s GFN2: --jobs 1 %.1f s, --jobs 2 %.1f s, speed-up %.2f\n" "$stem" "$one" "$two" \
+printf "%s %s: --jobs 1 %.1f s, --jobs 2 %.1f s, speed-up %.2f\n" "$stem" "$method" "$one" "$two" \
     "$(echo "$one / $two" | bc -l)"
