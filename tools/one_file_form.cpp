@@ -312,39 +312,29 @@ int run(const Request& request, const CBasicConformer& geometry) {
     writetime(log) << '\n' << file << ": " << geometry.get_size() << " atoms\n" << plan.listing();
     log << "combinations: " << total << std::endl;
 
-    const CConformerSetup& setup = plan.get_setup();
-    const CandidateRun walk(geometry, setup.get_bonds(), setup.get_tree(), plan.get_torsions());
     std::optional<CandidateWriter> writer;
     if (request.output == Output::collection) writer.emplace(collection);
     if (request.output == Output::inputs || request.output == Output::xyz_files)
         writer.emplace(folder, settings);
-    std::vector<std::string> symbols;
-    for (int i = 1; i <= geometry.get_size(); ++i)
-        symbols.push_back(geometry.get_element(i).get_symbol());
-    const int width = serial_width(total);
     ProgressLine progress(std::cerr, standard_error_is_terminal(), PROGRAM, COMBINATIONS, total);
-    RepeatFilter repeats(geometry, setup.get_bonds());
-    Combinations repeated = 0;
-    Combinations serial = 0;
     Combinations unwritten = 0;
     std::string first_name;
     std::string last_name;
-    const CandidateCounts counts = walk.run(
-        [&](const Candidate& candidate) {
-            if (repeats.repeats(candidate.positions)) {
-                ++repeated;
-                return;
-            }
-            const std::string name = serial_name(stem, ++serial, width);
-            if (first_name.empty()) first_name = name;
-            last_name = name;
+    const WalkCounts walked = walk_named_candidates(
+        plan, stem,
+        [&](const NamedCandidate& candidate) {
+            if (first_name.empty()) first_name = candidate.name;
+            last_name = candidate.name;
             if (!writer) return;
-            const InputJob job{name, candidate_title(name, turned, candidate.turns), state, symbols,
+            const InputJob job{candidate.name, candidate.title, state, candidate.symbols,
                                candidate.positions};
             if (!writer->write(job)) ++unwritten;
         },
         [&](Combinations done) { progress.update(done); },
         [&](const std::string& line) { log << line << '\n'; });
+    const CandidateCounts& counts = walked.counts;
+    const Combinations repeated = walked.repeats;
+    const Combinations serial = walked.kept;
     progress.finish();
     if (writer && !writer->close() && unwritten == 0) ++unwritten;
     const double seconds =

@@ -236,8 +236,7 @@ XyzGeometry read_molecule(const Command& command) {
     if (molecule.size() != 1)
         throw failed(command.molecule + " holds " + std::to_string(molecule.size()) +
                      " structures: the molecule is one");
-    XyzGeometry geometry = molecule.front().geometry;
-    return geometry;
+    return molecule.front().geometry;
 }
 
 // "the generator --steps 3 --fix 1-2,3-4": what made the candidates, for the record.
@@ -269,13 +268,13 @@ std::vector<ScreeningCandidate> generated_candidates(const Command& command,
         generate_candidates(plan, command.stem, command.molecule,
                             [&progress](Combinations done) { progress.update(done); });
     progress.finish();
-    const CandidateCounts& counts = generated.counts;
+    const CandidateCounts& counts = generated.walk.counts;
     const std::size_t bonds = plan.get_turned().size();
     cli::note(PROGRAM, std::to_string(bonds) +
                            (bonds == 1 ? " rotatable bond, " : " rotatable bonds, ") +
                            std::to_string(plan.get_combinations()) + " combinations: " +
                            std::to_string(counts.clashing_bonding + counts.clashing_vdw) +
-                           " clashing, " + std::to_string(generated.repeats) + " repeats, " +
+                           " clashing, " + std::to_string(generated.walk.repeats) + " repeats, " +
                            std::to_string(generated.candidates.size()) + " candidates");
     if (generated.candidates.empty())
         throw failed(command.molecule + ": no candidate: every one of the " +
@@ -288,29 +287,26 @@ std::vector<ScreeningCandidate> generated_candidates(const Command& command,
 RunRecord read_record(Command& command) {
     RunRecord record;
     try {
-        if (!command.molecule.empty()) {
-            record.molecule = read_molecule(command);
-        }
+        if (!command.molecule.empty()) record.molecule = read_molecule(command);
         if (command.candidates.empty()) {
             record.candidates = generated_candidates(command, record.molecule);
             record.source = generator_source(command.generator);
         } else {
             record.candidates = read_candidates(command.candidates, command.stem);
         }
-        if (command.molecule.empty()) {
-            record.molecule = record.candidates.front().geometry;
-            record.molecule.comment = record.candidates.front().origin;
-        }
-        const std::string& where =
+        if (command.molecule.empty()) record.molecule = record.candidates.front().geometry;
+        // The record names where the molecule came from; its comment line may give the state.
+        const std::string comment = record.molecule.comment;
+        record.molecule.comment =
             command.molecule.empty() ? record.candidates.front().origin : command.molecule;
+        const std::string& where = record.molecule.comment;
         std::vector<int> numbers;
         for (const std::string& symbol : record.molecule.symbols)
             numbers.push_back(CELEMENT(symbol).get_number());
-        const ElectronState state = inputs::electron_state(command.generator.inputs,
-                                                           record.molecule.comment, numbers, where);
+        const ElectronState state =
+            inputs::electron_state(command.generator.inputs, comment, numbers, where);
         command.conditions.charge = state.charge;
         command.conditions.multiplicity = state.multiplicity;
-        if (!command.molecule.empty()) record.molecule.comment = command.molecule;
         check_candidate_atoms(record.molecule, where, record.candidates);
     } catch (const CandidateError& refusal) {
         throw failed(refusal.what());

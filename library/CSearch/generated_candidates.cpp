@@ -5,9 +5,10 @@
 
 namespace confsearch {
 
-GeneratedCandidates generate_candidates(const CandidatePlan& plan, const std::string& stem,
-                                        const std::string& origin,
-                                        const std::function<void(Combinations)>& done) {
+WalkCounts walk_named_candidates(const CandidatePlan& plan, const std::string& stem,
+                                 const std::function<void(const NamedCandidate&)>& take,
+                                 const std::function<void(Combinations)>& done,
+                                 const std::function<void(const std::string&)>& log) {
     const CBasicConformer& molecule = plan.get_molecule();
     const CConformerSetup& setup = plan.get_setup();
     const CandidateRun walk(molecule, setup.get_bonds(), setup.get_tree(), plan.get_torsions());
@@ -17,19 +18,34 @@ GeneratedCandidates generate_candidates(const CandidatePlan& plan, const std::st
         symbols.push_back(molecule.get_element(i).get_symbol());
     const int width = serial_width(plan.get_combinations());
     RepeatFilter repeats(molecule, setup.get_bonds());
-    GeneratedCandidates generated;
-    generated.counts = walk.run(
+    WalkCounts counts;
+    counts.counts = walk.run(
         [&](const Candidate& candidate) {
             if (repeats.repeats(candidate.positions)) {
-                ++generated.repeats;
+                ++counts.repeats;
                 return;
             }
+            const std::string name = serial_name(stem, ++counts.kept, width);
+            const std::string title = candidate_title(name, turned, candidate.turns);
+            take(NamedCandidate{name, title, symbols, candidate.positions});
+        },
+        done, log);
+    return counts;
+}
+
+GeneratedCandidates generate_candidates(const CandidatePlan& plan, const std::string& stem,
+                                        const std::string& origin,
+                                        const std::function<void(Combinations)>& done) {
+    GeneratedCandidates generated;
+    generated.walk = walk_named_candidates(
+        plan, stem,
+        [&](const NamedCandidate& candidate) {
             ScreeningCandidate kept;
-            kept.name = serial_name(stem, generated.candidates.size() + 1, width);
+            kept.name = candidate.name;
             kept.origin = origin;
-            kept.geometry.symbols = symbols;
+            kept.geometry.symbols = candidate.symbols;
             kept.geometry.positions = candidate.positions;
-            kept.geometry.comment = candidate_title(kept.name, turned, candidate.turns);
+            kept.geometry.comment = candidate.title;
             generated.candidates.push_back(std::move(kept));
         },
         done);

@@ -1,7 +1,7 @@
-// The one-file generator's candidates of a molecule in memory, as a screening takes them:
-// every combination of the turned bonds that passes the clash tests, in the input's atom
-// order, repeats over the molecule's symmetry left out, named as generate_conformers
-// names its files.
+// The one-file generator's candidates of a molecule, named and titled: every combination
+// of the turned bonds that passes the clash tests, in the input's atom order, repeats over
+// the molecule's symmetry left out, named as generate_conformers names its files; handed
+// on one by one (to a writer of files) or kept in memory (for a screening).
 #pragma once
 
 #include "CSearch/candidate_plan.h"
@@ -14,17 +14,37 @@
 
 namespace confsearch {
 
-struct GeneratedCandidates {
-    // Named "<stem>_0001", ... (serial_name, as wide as the combinations need), each
-    // geometry's comment its candidate_title (the turn of every bond); origin says where
-    // the molecule came from.
-    std::vector<ScreeningCandidate> candidates;
-    CandidateCounts counts;
-    Combinations repeats = 0;  // left out as the same geometry as one kept before
+// One kept candidate: "<stem>_0001" (serial_name, as wide as the combinations need), its
+// candidate_title (the turn of every bond) and its positions (angstrom), symbols as the
+// molecule's.
+struct NamedCandidate {
+    const std::string& name;
+    const std::string& title;
+    const std::vector<std::string>& symbols;
+    const std::vector<CVECTOR>& positions;
 };
 
-// Runs the plan's walk over the molecule it was made from. done gets the combinations
-// walked so far, as CandidateRun::run gives them.
+struct WalkCounts {
+    CandidateCounts counts;
+    Combinations repeats = 0;  // left out as the same geometry as one kept before
+    Combinations kept = 0;
+};
+
+// Runs the plan's walk over the molecule it was made from and hands on every candidate
+// kept. done gets the combinations walked so far and log the walk's lines, as
+// CandidateRun::run gives them.
+WalkCounts walk_named_candidates(const CandidatePlan& plan, const std::string& stem,
+                                 const std::function<void(const NamedCandidate&)>& take,
+                                 const std::function<void(Combinations)>& done = {},
+                                 const std::function<void(const std::string&)>& log = {});
+
+struct GeneratedCandidates {
+    // Each geometry's comment its title; origin says where the molecule came from.
+    std::vector<ScreeningCandidate> candidates;
+    WalkCounts walk;
+};
+
+// The candidates of walk_named_candidates, kept in memory.
 GeneratedCandidates generate_candidates(const CandidatePlan& plan, const std::string& stem,
                                         const std::string& origin,
                                         const std::function<void(Combinations)>& done = {});
