@@ -32,9 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(!candidates.empty(), "a read without candidates");
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const XyzGeometry& g = candidates[i].geometry;
-        fuzz::check(
-            candidates[i].name == serial_name("m", i + 1, serial_width(candidates.size())),
-            "candidates are not named in order");
+        fuzz::check(candidates[i].name == serial_name("m", i + 1, serial_width(candidates.size())),
+                    "candidates are not named in order");
         fuzz::check(!g.symbols.empty() && g.symbols.size() == g.positions.size(),
                     "atoms without positions");
         for (const std::string& symbol : g.symbols)
