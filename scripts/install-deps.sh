@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on a Debian machine, only what is missing.
-# Where apt-get is not there, names the Debian packages to install and stops.
+# Installs what the build, the tests and the demo need on a Debian machine (xtb included),
+# only what is missing. Where apt-get is not there, names the Debian packages to install
+# and stops.
 set -euo pipefail
 
 missing=()
@@ -9,6 +10,8 @@ command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || missing+=(libbenchmark-dev)
+# The engine of screen_conformers, run as a program (Debian's xtb 6.5.1).
+command -v xtb >/dev/null 2>&1 || missing+=(xtb)
 
 [ ${#missing[@]} -eq 0 ] && exit 0
 if ! command -v apt-get >/dev/null 2>&1; then

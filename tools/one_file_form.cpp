@@ -144,7 +144,7 @@ CandidatePlan plan_of(const CBasicConformer& geometry, const Request& request) {
 }
 
 // Every bond of --fix must be one; one that would not be turned anyway is named.
-void check_fixed(const CandidatePlan& plan, const Request& request) {
+void check_fixed(const CandidatePlan& plan, const Request& request, const char* program) {
     const CBondGraph& graph = plan.get_setup().get_bonds();
     for (const auto& [a, b] : request.fixed) {
         const std::string bond = std::to_string(a) + "-" + std::to_string(b);
@@ -157,18 +157,18 @@ void check_fixed(const CandidatePlan& plan, const Request& request) {
             kept = kept ||
                    (t.kind == TorsionKind::fixed && ((t.fixed_atom == a && t.moving_atom == b) ||
                                                      (t.fixed_atom == b && t.moving_atom == a)));
-        if (!kept) cli::warn(PROGRAM, FIX.name + " " + bond + ": the bond is not turned anyway");
+        if (!kept) cli::warn(program, FIX.name + " " + bond + ": the bond is not turned anyway");
     }
 }
 
 // A run beyond the limit is refused before anything is written, with the bonds that make
 // the combinations and what would bring them under it.
-void check_limit(const CandidatePlan& plan, const Request& request) {
+void check_limit(const CandidatePlan& plan, const Request& request, const char* program) {
     const Combinations total = plan.get_combinations();
     if (request.max == 0 || total <= request.max) return;
     const std::vector<TorsionChoice> turned = plan.get_turned();
     const std::uint64_t starts = plan.get_starts().count();
-    cli::note(PROGRAM, "the " + std::to_string(total) + " combinations come from " +
+    cli::note(program, "the " + std::to_string(total) + " combinations come from " +
                            (starts > 1 ? std::to_string(starts) + STARTS + " and " : "") +
                            std::to_string(turned.size()) +
                            " bonds (positions): " + bond_list(turned, true));
@@ -187,7 +187,7 @@ void check_limit(const CandidatePlan& plan, const Request& request) {
                 " (those bonds kept as in the input) gives " + std::to_string(advice.after_fixing) +
                 "; ";
     ways += MAX.name + " 0 lifts the limit";
-    cli::note(PROGRAM, ways);
+    cli::note(program, ways);
     throw failed(request.geometry + ": " + std::to_string(total) + " combinations, more than " +
                  MAX.name + " " + std::to_string(request.max) + NOTHING_WRITTEN);
 }
@@ -253,22 +253,30 @@ void read_options(const cli::Options& options, Request& request) {
     }
 }
 
-int run(const Request& request, const CBasicConformer& geometry) {
-    const auto start = std::chrono::steady_clock::now();
+CandidatePlan checked_plan(const Request& request, const CBasicConformer& geometry,
+                           const char* program) {
     const std::string& file = request.geometry;
-    const std::string stem = fs::path(file).stem().string();
-    const CandidatePlan plan = plan_of(geometry, request);
-    check_fixed(plan, request);
-    const std::vector<TorsionChoice> turned = plan.get_turned();
-    const int found = static_cast<int>(turned.size());
-    const std::uint64_t starts = plan.get_starts().count();
+    CandidatePlan plan = plan_of(geometry, request);
+    check_fixed(plan, request, program);
+    const auto found = static_cast<int>(plan.get_turned().size());
     // A rigid chain on a flexible ring still has its ring forms; only the freedom file,
     // which cannot list no bond, is left out.
-    if (found == 0 && starts <= 1)
+    if (found == 0 && plan.get_starts().count() <= 1)
         throw failed(file + ": " + no_rotatable_bond_message() + NOTHING_WRITTEN);
     if (found > MAX_FREEDOM_NUMBER)
         throw failed(file + ": " + too_many_rotatable_message(found, MAX_FREEDOM_NUMBER) +
                      NOTHING_WRITTEN);
+    check_limit(plan, request, program);
+    return plan;
+}
+
+int run(const Request& request, const CBasicConformer& geometry) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::string& file = request.geometry;
+    const std::string stem = fs::path(file).stem().string();
+    const CandidatePlan plan = checked_plan(request, geometry, PROGRAM);
+    const int found = static_cast<int>(plan.get_turned().size());
+    const std::uint64_t starts = plan.get_starts().count();
     const std::string zmatrix = stem + ZMATRIX_ENDING;
     const std::string freedom = stem + FREEDOM_ENDING;
     for (const std::string& derived : {zmatrix, freedom}) {
@@ -277,7 +285,6 @@ int run(const Request& request, const CBasicConformer& geometry) {
             throw failed(file + ": the set-up would write " + derived +
                          " over it; give the geometry a name ending in .xyz");
     }
-    check_limit(plan, request);
 
     InputSettings settings = request.inputs.settings;
     ElectronState state;
@@ -328,40 +335,29 @@ int run(const Request& request, const CBasicConformer& geometry) {
     writetime(log) << '\n' << file << ": " << geometry.get_size() << " atoms\n" << plan.listing();
     log << "combinations: " << total << std::endl;
 
-    const CConformerSetup& setup = plan.get_setup();
-    const CandidateRun walk(plan);
     std::optional<CandidateWriter> writer;
     if (request.output == Output::collection) writer.emplace(collection);
     if (request.output == Output::inputs || request.output == Output::xyz_files)
         writer.emplace(folder, settings);
-    std::vector<std::string> symbols;
-    for (int i = 1; i <= geometry.get_size(); ++i)
-        symbols.push_back(geometry.get_element(i).get_symbol());
-    const int width = serial_width(total);
     ProgressLine progress(std::cerr, standard_error_is_terminal(), PROGRAM, COMBINATIONS, total);
-    RepeatFilter repeats(geometry, setup.get_bonds());
-    Combinations repeated = 0;
-    Combinations serial = 0;
     Combinations unwritten = 0;
     std::string first_name;
     std::string last_name;
-    const CandidateCounts counts = walk.run(
-        [&](const Candidate& candidate) {
-            if (repeats.repeats(candidate.positions)) {
-                ++repeated;
-                return;
-            }
-            const std::string name = serial_name(stem, ++serial, width);
-            if (first_name.empty()) first_name = name;
-            last_name = name;
+    const WalkCounts walked = walk_named_candidates(
+        plan, stem,
+        [&](const NamedCandidate& candidate) {
+            if (first_name.empty()) first_name = candidate.name;
+            last_name = candidate.name;
             if (!writer) return;
-            const std::string start = candidate.start == 0 ? "" : candidate.start_name;
-            const InputJob job{name, candidate_title(name, turned, candidate.turns, start), state,
-                               symbols, candidate.positions};
+            const InputJob job{candidate.name, candidate.title, state, candidate.symbols,
+                               candidate.positions};
             if (!writer->write(job)) ++unwritten;
         },
         [&](Combinations done) { progress.update(done); },
         [&](const std::string& line) { log << line << '\n'; });
+    const CandidateCounts& counts = walked.counts;
+    const Combinations repeated = walked.repeats;
+    const Combinations serial = walked.kept;
     progress.finish();
     if (writer && !writer->close() && unwritten == 0) ++unwritten;
     const double seconds =

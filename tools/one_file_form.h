@@ -12,6 +12,7 @@
 #include "CConformer/basic_conformer.h"
 #include "CConformer/generator.h"
 #include "CConformer/start_geometries.h"
+#include "CSearch/candidate_plan.h"
 #include "cli.h"
 #include "input_options.h"
 
@@ -54,6 +55,14 @@ struct Request {
 // The options of a command line in the request: values checked (a Failure of status 2
 // naming the option), --format xyz and the mode word agreed.
 void read_options(const cli::Options& options, Request& request);
+
+// The set-up of the molecule read from request.geometry as the request asks for it,
+// checked as a run checks it before anything is written: every --fix bond a bond of the
+// molecule, a bond to turn and no more than the generator turns, the combinations within
+// --max (the notes on what would bring them under it go to standard error under
+// program's name). Every refusal is a Failure naming the file.
+CandidatePlan checked_plan(const Request& request, const CBasicConformer& geometry,
+                           const char* program);
 
 // Sets up the molecule read from request.geometry, writes <stem>.zmat and <stem>.freedom
 // into the working directory, lists the bonds on standard output and, unless a dry run,

@@ -16,6 +16,9 @@
 #   not_converged     xtb 6.5.1's "FAILED TO CONVERGE" line, otherwise a success
 #   ignore_topology   with --gfnff, makes its own topology even when gfnff_topo is there
 #   slow              sleeps FAKE_XTB_SECONDS (default 1), then succeeds
+# A success prints the tail of an xtb 6.5.1 optimisation (final structure, energy box,
+# dipole, finished line), so that the toolkit's reader of xtb outputs takes it. Its energy
+# is -5.070544357549 Eh unless the input's comment line holds "energy=<hartree>".
 # When FAKE_XTB_LOG names a folder, each call appends its working folder and process id
 # to FAKE_XTB_LOG/calls, and hang and stubborn write their sleep's id to
 # FAKE_XTB_LOG/<input>.sleep.
@@ -48,8 +51,11 @@ echo "   * xtb version 6.5.1 (fake) compiled by 'tests' on 2026-01-01"
 echo "   program call               : xtb $*"
 echo "   threads                    : OMP_NUM_THREADS=${OMP_NUM_THREADS:-} MKL_NUM_THREADS=${MKL_NUM_THREADS:-} OMP_STACKSIZE=${OMP_STACKSIZE:-}"
 
+energy=$(sed -n '2s/.*energy=\([-+0-9.eE]*\).*/\1/p' "$input")
+[ -z "$energy" ] && energy=-5.070544357549
+
 write_optimised() {
-    awk 'NR == 2 { print " energy: -5.070544357549 gnorm: 0.000174989677 xtb: 6.5.1 (fake)"; next }
+    awk -v e="$energy" 'NR == 2 { print " energy: " e " gnorm: 0.000174989677 xtb: 6.5.1 (fake)"; next }
          { print }' "$input" > xtbopt.xyz
 }
 
@@ -63,14 +69,28 @@ topology() {
     fi
 }
 
+# The tail of a converged optimisation, its final structure from xtbopt.xyz.
+report_success() {
+    echo "   *** GEOMETRY OPTIMIZATION CONVERGED AFTER 4 ITERATIONS ***"
+    echo " final structure:"
+    echo " ================"
+    cat xtbopt.xyz
+    echo
+    echo "molecular dipole:"
+    echo "                 x           y           z       tot (Debye)"
+    echo " q only:       -0.094       0.425      -0.000"
+    echo "   full:        0.000       0.300       0.400       1.271"
+    echo "          | TOTAL ENERGY              $energy Eh   |"
+    echo "optimized geometry written to: xtbopt.xyz"
+    echo " * finished run on 2026/01/01 at 00:00:00.000"
+    echo "normal termination of xtb" >&2
+    exit 0
+}
+
 succeed() {
     topology
     write_optimised
-    echo "   *** GEOMETRY OPTIMIZATION CONVERGED AFTER 4 ITERATIONS ***"
-    echo "          | TOTAL ENERGY               -5.070544357549 Eh   |"
-    echo "optimized geometry written to: xtbopt.xyz"
-    echo "normal termination of xtb" >&2
-    exit 0
+    report_success
 }
 
 sleep_until_killed() {
@@ -111,8 +131,7 @@ case "$mode" in
         write_optimised
         awk 'NR == 1 { n = $1 } NR == n + 2 { $2 = $2 + 5.0 } { print }' xtbopt.xyz > moved.xyz
         mv moved.xyz xtbopt.xyz
-        echo "   *** GEOMETRY OPTIMIZATION CONVERGED AFTER 9 ITERATIONS ***"
-        exit 0 ;;
+        report_success ;;
     not_converged)
         write_optimised
         echo "   *** FAILED TO CONVERGE GEOMETRY OPTIMIZATION IN 3 ITERATIONS ***"

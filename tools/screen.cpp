@@ -1,0 +1,408 @@
+// screen_conformers: every candidate conformer optimised with xtb, the optimised ones
+// grouped into distinct conformers, and those within an energy window of the lowest
+// ranked and handed on as inputs for the next level, in a run folder that a second start
+// goes on with.
+//
+//   screen_conformers [options] molecule.xyz
+//   screen_conformers [options] --candidates FILE_OR_FOLDER [molecule.xyz]
+
+#include <unistd.h>
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "CConformer/bond_perception.h"
+#include "CConformer/conformer_identity.h"
+#include "CSearch.h"
+#include "cli.h"
+#include "input_options.h"
+#include "one_file_form.h"
+
+namespace {
+
+using namespace confsearch;
+namespace fs = std::filesystem;
+
+const char* const PROGRAM = "screen_conformers";
+const char* const USAGE =
+    "usage: screen_conformers [options] molecule.xyz\n"
+    "       screen_conformers [options] --candidates FILE_OR_FOLDER [molecule.xyz]";
+
+// The help: what the program does, then the options of the screening, of the generator
+// and of the inputs.
+const char* const HELP_TEXT =
+    "Makes the candidate conformers of the molecule with the generator (as\n"
+    "generate_conformers molecule.xyz makes them, in memory), or reads them (--candidates),\n"
+    "optimises every one with xtb, leaves out those whose optimisation failed, did not\n"
+    "converge, ran past the time limit or changed the molecule's bonds, groups the rest\n"
+    "into distinct conformers (energies within 0.05 kcal/mol, RMSD over the molecule's\n"
+    "symmetry, rotational constants) and writes those within the window of the lowest as\n"
+    "inputs for the next level, lowest first (<stem>_001). Everything goes into the run\n"
+    "folder (<stem>_screen): the sorters' result files, every xtb output, failures.txt,\n"
+    "inputs/. A second start on the folder runs only what has not finished, and refuses\n"
+    "options that would change finished optimisations. Progress goes to standard error,\n"
+    "the summary to standard output.\n"
+    "\n"
+    "  --candidates FILE_OR_FOLDER  a multi-structure xyz file, a folder of xyz files, or\n"
+    "                    the generator's collection file; the molecule, when given, is\n"
+    "                    the reference for bonds\n"
+    "  --method M        gfn2 (default), gfnff, or gfnff-then-gfn2 (every candidate with\n"
+    "                    GFN-FF, the distinct minima within --gfnff-window again with GFN2)\n"
+    "  --solvent NAME    xtb's implicit solvent (ALPB), e.g. water; default gas phase\n"
+    "  --opt LEVEL       xtb's optimisation level: crude .. extreme (default normal)\n"
+    "  --jobs N          optimisations at once, each xtb on one thread (default: cores)\n"
+    "  --timeout S       seconds per optimisation before xtb is ended (default 600)\n"
+    "  --window KCAL     distinct conformers kept above the lowest (default 6)\n"
+    "  --gfnff-window KCAL  GFN-FF minima taken on to GFN2 (default 12)\n"
+    "  --rmsd A          largest RMSD of one conformer, angstrom (default 0.125)\n"
+    "  --rotational PCT  largest difference of rotational constants, % (default 1)\n"
+    "  --energy-match KCAL  largest energy difference of one conformer (default 0.05)\n"
+    "  --all-atoms       RMSD over every atom, not the heavy atoms only\n"
+    "  --mirror          mirror images of a chiral molecule count as one conformer\n"
+    "  --xtb PATH        the xtb program (default: xtb on the PATH)\n"
+    "  --folder DIR      the run folder (default <stem>_screen)\n"
+    "The generator, without --candidates:\n"
+    "  --steps N         every turned bond in N steps per full turn, 1..9\n"
+    "  --fix a-b,...     keep these bonds as in the input\n"
+    "  --max N           refuse a run of more than N combinations (5000; 0: no limit)\n"
+    "The inputs for the next level (the charge and multiplicity go to xtb too):\n"
+    "  --format F        gaussian (.gjf, the default), orca (.inp) or xyz files\n"
+    "  --route TEXT      the route: Gaussian \"#p PM7 opt\", ORCA \"! HF-3c Opt\" by default\n"
+    "  --charge Q        the charge; default: charge= on the xyz comment line, else 0\n"
+    "  --multiplicity M  the multiplicity; default: multiplicity= there, else 1\n"
+    "  --nproc N         processors per job (Gaussian %nprocshared, ORCA %pal)\n"
+    "  --mem SIZE        memory per job, 4GB or 500MB\n"
+    "  -h, --help        print this help\n";
+const cli::Help HELP = {USAGE, HELP_TEXT};
+
+const cli::Option CANDIDATES{"--candidates", "FILE_OR_FOLDER"};
+const cli::Option METHOD{"--method", "M"};
+const cli::Option SOLVENT{"--solvent", "NAME"};
+const cli::Option LEVEL{"--opt", "LEVEL"};
+const cli::Option JOBS{"--jobs", "N"};
+const cli::Option TIMEOUT{"--timeout", "S"};
+const cli::Option WINDOW{"--window", "KCAL"};
+const cli::Option GFNFF_WINDOW{"--gfnff-window", "KCAL"};
+const cli::Option RMSD{"--rmsd", "A"};
+const cli::Option ROTATIONAL{"--rotational", "PCT"};
+const cli::Option ENERGY_MATCH{"--energy-match", "KCAL"};
+const cli::Option ALL_ATOMS{"--all-atoms", ""};
+const cli::Option MIRROR{"--mirror", ""};
+const cli::Option XTB{"--xtb", "PATH"};
+const cli::Option FOLDER{"--folder", "DIR"};
+
+// The generator's options that make candidates; those of the inputs but --overwrite (the
+// inputs folder of a run is its own).
+const std::vector<cli::Option> GENERATOR_OPTIONS = {one_file::STEPS, one_file::FIX, one_file::MAX};
+const std::vector<cli::Option> INPUT_OPTIONS = {inputs::FORMAT,       inputs::ROUTE, inputs::CHARGE,
+                                                inputs::MULTIPLICITY, inputs::NPROC, inputs::MEM};
+
+std::vector<cli::Option> all_options() {
+    std::vector<cli::Option> all = {CANDIDATES,   METHOD,    SOLVENT,      LEVEL, JOBS,
+                                    TIMEOUT,      WINDOW,    GFNFF_WINDOW, RMSD,  ROTATIONAL,
+                                    ENERGY_MATCH, ALL_ATOMS, MIRROR,       XTB,   FOLDER};
+    for (const auto* group : {&GENERATOR_OPTIONS, &INPUT_OPTIONS})
+        all.insert(all.end(), group->begin(), group->end());
+    return all;
+}
+
+// The longest time limit an optimisation may be given: a week.
+const double LONGEST_TIMEOUT = 7 * 24 * 3600.0;
+const int MOST_JOBS = 4096;
+
+cli::Failure refused(const std::string& why) { return cli::Failure{why, cli::EXIT_REFUSED}; }
+cli::Failure failed(const std::string& why) { return cli::Failure{why, cli::EXIT_FAILED}; }
+
+// A number of an option, the whole text of it, within low..high.
+double number_of(const cli::Options& options, const cli::Option& option, double fallback,
+                 double low, double high) {
+    if (!options.has(option)) return fallback;
+    const std::string& text = options.value(option);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value) || value < low || value > high) {
+        std::string range = std::to_string(low);
+        range.erase(range.find_last_not_of('0') + 1);
+        if (range.back() == '.') range.pop_back();
+        throw refused(option.name + " takes a number of at least " + range + ", not \"" + text +
+                      "\"");
+    }
+    return value;
+}
+
+int whole_of(const cli::Options& options, const cli::Option& option, int fallback, int low,
+             int high) {
+    if (!options.has(option)) return fallback;
+    const std::string& text = options.value(option);
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high)
+        throw refused(option.name + " takes a whole number in " + std::to_string(low) + ".." +
+                      std::to_string(high) + ", not \"" + text + "\"");
+    return value;
+}
+
+// What the command line asks for.
+struct Command {
+    std::string molecule;  // empty: the first candidate is the molecule
+    std::string candidates;
+    fs::path folder;
+    std::string stem;
+    ScreeningConditions conditions;
+    ScreeningRequest request;
+    std::string xtb;              // as given; empty: the PATH's
+    one_file::Request generator;  // its options and those of the inputs
+};
+
+std::string stem_of(const std::string& path) {
+    fs::path p(path);
+    if (!p.has_filename()) p = p.parent_path();
+    return job_stem(p.stem().string());
+}
+
+// The options read as the one-file generator reads them: the steps, fixed bonds and
+// limit of the candidates, the format, route, charge and multiplicity, processors and
+// memory of the inputs.
+void read_generator_options(const cli::Options& options, Command& command) {
+    command.generator.geometry = command.molecule;
+    command.generator.output = one_file::Output::inputs;
+    one_file::read_options(options, command.generator);
+    if (command.candidates.empty()) return;
+    for (const cli::Option& option : GENERATOR_OPTIONS)
+        if (options.has(option))
+            throw refused(option.name + " goes with the generator's candidates, not with " +
+                          CANDIDATES.name);
+}
+
+Command read_command(int argc, char* argv[]) {
+    const cli::Options options = cli::read_options(argc, argv, all_options(), USAGE);
+    const std::vector<std::string> args(argv + options.first, argv + argc);
+    Command command;
+    if (options.has(CANDIDATES)) command.candidates = options.value(CANDIDATES);
+    if (args.size() > 1 || (args.empty() && command.candidates.empty()))
+        throw cli::Failure{"give one molecule.xyz, or --candidates", cli::EXIT_REFUSED, USAGE};
+    if (!args.empty()) command.molecule = args[0];
+    command.stem = stem_of(command.molecule.empty() ? command.candidates : command.molecule);
+    command.folder = options.has(FOLDER) ? fs::path(options.value(FOLDER))
+                                         : fs::path(command.stem + SCREEN_FOLDER_ENDING);
+    read_generator_options(options, command);
+
+    ScreeningRequest& request = command.request;
+    if (options.has(METHOD)) {
+        const auto method = screening_method_named(options.value(METHOD));
+        if (!method)
+            throw refused(METHOD.name + " takes gfn2, gfnff or gfnff-then-gfn2, not \"" +
+                          options.value(METHOD) + "\"");
+        request.method = *method;
+    }
+    ScreeningConditions& conditions = command.conditions;
+    if (options.has(SOLVENT)) conditions.solvent = options.value(SOLVENT);
+    if (options.has(LEVEL)) conditions.level = options.value(LEVEL);
+    request.jobs = static_cast<unsigned>(whole_of(options, JOBS, 0, 1, MOST_JOBS));
+    request.timeout_seconds = number_of(options, TIMEOUT, 600.0, 1.0, LONGEST_TIMEOUT);
+    request.ranking.window = number_of(options, WINDOW, 6.0, 0.0, 1e6);
+    request.gfnff_window = number_of(options, GFNFF_WINDOW, DEFAULT_GFNFF_WINDOW, 0.0, 1e6);
+    IdentityCriteria& identity = request.ranking.identity;
+    identity.rmsd_tolerance = number_of(options, RMSD, DEFAULT_RMSD_TOLERANCE, 0.0, 1e3);
+    identity.rotational_tolerance =
+        number_of(options, ROTATIONAL, 100 * DEFAULT_ROTATIONAL_TOLERANCE, 0.0, 100.0) / 100;
+    identity.energy_window =
+        number_of(options, ENERGY_MATCH, DEFAULT_ENERGY_WINDOW * KCAL_PER_HARTREE, 0.0, 1e6) /
+        KCAL_PER_HARTREE;
+    identity.all_atoms = options.has(ALL_ATOMS);
+    identity.mirror = options.has(MIRROR);
+    if (options.has(XTB)) command.xtb = options.value(XTB);
+    // xtb's own checks, made before anything runs.
+    try {
+        xtb_options(stage_settings(conditions, ScreeningStage::gfn2, "xtb", 0));
+    } catch (const std::invalid_argument& refusal) {
+        throw refused(refusal.what());
+    }
+    return command;
+}
+
+// The one geometry of the molecule's file.
+XyzGeometry read_molecule(const Command& command) {
+    const std::vector<ScreeningCandidate> molecule =
+        read_candidates(command.molecule, command.stem);
+    if (molecule.size() != 1)
+        throw failed(command.molecule + " holds " + std::to_string(molecule.size()) +
+                     " structures: the molecule is one");
+    return molecule.front().geometry;
+}
+
+// "the generator --steps 3 --fix 1-2,3-4": what made the candidates, for the record.
+std::string generator_source(const one_file::Request& generator) {
+    std::string source = "the generator";
+    if (generator.steps != 0)
+        source += " " + one_file::STEPS.name + " " + std::to_string(generator.steps);
+    std::string fixed;
+    for (const auto& [a, b] : generator.fixed)
+        fixed += (fixed.empty() ? "" : ",") + std::to_string(a) + "-" + std::to_string(b);
+    if (!fixed.empty()) source += " " + one_file::FIX.name + " " + fixed;
+    return source;
+}
+
+// The generator's candidates of the molecule, made in memory as generate_conformers
+// makes its files, with its checks and its counts on standard error.
+std::vector<ScreeningCandidate> generated_candidates(const Command& command,
+                                                     const XyzGeometry& molecule) {
+    CBasicConformer geometry;
+    try {
+        geometry = conformer_of(molecule);
+    } catch (const std::invalid_argument& refusal) {
+        throw failed(command.molecule + ": " + refusal.what());
+    }
+    const CandidatePlan plan = one_file::checked_plan(command.generator, geometry, PROGRAM);
+    ProgressLine progress(std::cerr, standard_error_is_terminal(), PROGRAM, "combinations",
+                          plan.get_combinations());
+    GeneratedCandidates generated =
+        generate_candidates(plan, command.stem, command.molecule,
+                            [&progress](Combinations done) { progress.update(done); });
+    progress.finish();
+    const CandidateCounts& counts = generated.walk.counts;
+    const std::size_t bonds = plan.get_turned().size();
+    cli::note(PROGRAM, std::to_string(bonds) +
+                           (bonds == 1 ? " rotatable bond, " : " rotatable bonds, ") +
+                           std::to_string(plan.get_combinations()) + " combinations: " +
+                           std::to_string(counts.clashing_bonding + counts.clashing_vdw) +
+                           " clashing, " + std::to_string(generated.walk.repeats) + " repeats, " +
+                           std::to_string(generated.candidates.size()) + " candidates");
+    if (generated.candidates.empty())
+        throw failed(command.molecule + ": no candidate: every one of the " +
+                     std::to_string(plan.get_combinations()) + " combinations clashes");
+    return std::move(generated.candidates);
+}
+
+// The molecule and its candidates, as the run records them, and the charge and
+// multiplicity: the options', else those on the molecule's comment line.
+RunRecord read_record(Command& command) {
+    RunRecord record;
+    try {
+        if (!command.molecule.empty()) record.molecule = read_molecule(command);
+        if (command.candidates.empty()) {
+            record.candidates = generated_candidates(command, record.molecule);
+            record.source = generator_source(command.generator);
+        } else {
+            record.candidates = read_candidates(command.candidates, command.stem);
+        }
+        if (command.molecule.empty()) record.molecule = record.candidates.front().geometry;
+        // The record names where the molecule came from; its comment line may give the state.
+        const std::string comment = record.molecule.comment;
+        record.molecule.comment =
+            command.molecule.empty() ? record.candidates.front().origin : command.molecule;
+        const std::string& where = record.molecule.comment;
+        std::vector<int> numbers;
+        for (const std::string& symbol : record.molecule.symbols)
+            numbers.push_back(CELEMENT(symbol).get_number());
+        const ElectronState state =
+            inputs::electron_state(command.generator.inputs, comment, numbers, where);
+        command.conditions.charge = state.charge;
+        command.conditions.multiplicity = state.multiplicity;
+        check_candidate_atoms(record.molecule, where, record.candidates);
+    } catch (const CandidateError& refusal) {
+        throw failed(refusal.what());
+    }
+    record.conditions = command.conditions;
+    // The molecule's bonds judge every optimisation: a molecule they cannot be perceived
+    // for is refused before anything runs.
+    try {
+        const ConformerIdentity identity(conformer_of(record.molecule),
+                                         command.request.ranking.identity);
+    } catch (const std::exception& refusal) {
+        throw failed(record.molecule.comment + ": " + refusal.what());
+    }
+    return record;
+}
+
+// The inputs of the next level through the toolkit's input writer, in the run's state.
+InputMaker input_maker(const InputSettings& settings, const ScreeningConditions& conditions) {
+    const ElectronState state{conditions.charge, conditions.multiplicity};
+    return [settings, state](const std::string& name, const std::string& title,
+                             const XyzGeometry& geometry) {
+        const InputJob job{name, title, state, geometry.symbols, geometry.positions};
+        return NextLevelInput{input_file_name(settings, job), input_text(settings, job)};
+    };
+}
+
+void report_left_out(const ScreeningReport& report) {
+    for (const std::string& line : report.left_out) cli::note(PROGRAM, "left out " + line);
+    if (!report.not_finished.empty())
+        cli::note(PROGRAM, std::to_string(report.not_finished.size()) +
+                               " candidates have no result yet; start again to optimise them");
+}
+
+// The wall time of this start against xtb's own, summed over the jobs of every stage: how
+// much the program adds shows at one job at a time.
+void note_times(const ScreeningReport& report, std::chrono::steady_clock::duration wall) {
+    double xtb_seconds = 0.0;
+    for (const StageSummary& stage : report.stages) xtb_seconds += stage.xtb_seconds;
+    char text[128];
+    std::snprintf(text, sizeof text, "wall time %.1f s, xtb %.1f s summed over the jobs",
+                  std::chrono::duration<double>(wall).count(), xtb_seconds);
+    cli::note(PROGRAM, text);
+}
+
+int run(int argc, char* argv[]) {
+    Command command = read_command(argc, argv);
+    XtbProgram xtb;
+    try {
+        xtb = find_xtb(command.xtb);
+    } catch (const XtbError& missing) {
+        throw failed(missing.what());
+    }
+    command.conditions.xtb_version = xtb.version;
+    command.request.xtb = xtb.path;
+    const RunRecord record = read_record(command);
+    try {
+        record_run(command.folder, record);
+    } catch (const RunRefusal& refusal) {
+        throw refused(refusal.what());
+    }
+    command.request.output = {command.stem,
+                              input_maker(command.generator.inputs.settings, record.conditions)};
+
+    StopFlag stop;
+    const StopOnSignals signals(stop);
+    ProgressDisplay display(std::cerr, isatty(STDERR_FILENO) != 0, PROGRAM);
+    const auto start = std::chrono::steady_clock::now();
+    ScreeningReport report;
+    try {
+        report = run_screening(command.folder, command.request, &stop,
+                               [&display](ScreeningStage stage, const JobProgress& progress) {
+                                   display.show(stage_title(stage), progress);
+                               });
+    } catch (const RunRefusal& refusal) {
+        display.finish();
+        throw refused(refusal.what());
+    } catch (const XtbError& error) {
+        display.finish();
+        throw failed(error.what());
+    }
+    display.finish();
+    if (report.stopped)
+        throw failed("stopped; the finished optimisations are kept in " + command.folder.string() +
+                     ": the same command goes on with the rest");
+    if (report.reused > 0)
+        cli::note(PROGRAM, std::to_string(report.reused) +
+                               " optimisations were found finished by an earlier start");
+    report_left_out(report);
+    std::cout << summary_text(report) << std::flush;
+    note_times(report, std::chrono::steady_clock::now() - start);
+    if (report.distinct == 0)
+        throw failed("no candidate was optimised: see " +
+                     (command.folder / FAILURES_FILE).string());
+    return cli::EXIT_DONE;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) { return cli::run_main(PROGRAM, HELP, run, argc, argv); }
