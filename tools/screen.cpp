@@ -107,6 +107,9 @@ const std::string CLUSTER_HELP =
     "                    over 1000 tasks); each task runs --jobs at once (default 1)\n"
     "  --task-mem SIZE   memory per task, 4GB or 500MB (default 1GB per job at once)\n"
     "  --screen-program PATH  screen_conformers on the cluster's nodes (default: this one)\n"
+    "  --program CMD     with --collect: the Gaussian or ORCA program of the next level's\n"
+    "                    job array over inputs/ (default g16, orca); --partition,\n"
+    "                    --account, --time and --max-running there are that array's\n"
     "  --task STAGE      what each task of the script runs: the named candidates of the\n"
     "                    stage (gfn2, gfnff, gfnff_gfn2) of the run folder\n";
 const std::string DESCRIPTION = std::string(HELP_TEXT) + CLUSTER_HELP;
@@ -133,6 +136,7 @@ const cli::Option PER_TASK{"--per-task", "N"};
 const cli::Option TASK_MEM{"--task-mem", "SIZE"};
 const cli::Option SCREEN_PROGRAM{"--screen-program", "PATH"};
 const cli::Option TASK{"--task", "STAGE"};
+const cli::Option QM_PROGRAM{"--program", "CMD"};
 // What a task of the array takes besides its candidates' names.
 const std::vector<cli::Option> TASK_OPTIONS = {TASK, FOLDER, XTB, TIMEOUT, JOBS};
 
@@ -143,10 +147,11 @@ const std::vector<cli::Option> INPUT_OPTIONS = {inputs::FORMAT,       inputs::RO
                                                 inputs::MULTIPLICITY, inputs::NPROC, inputs::MEM};
 
 std::vector<cli::Option> all_options() {
-    std::vector<cli::Option> all = {
-        CANDIDATES,   METHOD,  SOLVENT,    LEVEL,        JOBS,      TIMEOUT,        WINDOW,
-        GFNFF_WINDOW, RMSD,    ROTATIONAL, ENERGY_MATCH, ALL_ATOMS, MIRROR,         XTB,
-        FOLDER,       COLLECT, MISSING,    PER_TASK,     TASK_MEM,  SCREEN_PROGRAM, TASK};
+    std::vector<cli::Option> all = {CANDIDATES,   METHOD,    SOLVENT,      LEVEL,    JOBS,
+                                    TIMEOUT,      WINDOW,    GFNFF_WINDOW, RMSD,     ROTATIONAL,
+                                    ENERGY_MATCH, ALL_ATOMS, MIRROR,       XTB,      FOLDER,
+                                    COLLECT,      MISSING,   PER_TASK,     TASK_MEM, SCREEN_PROGRAM,
+                                    TASK,         QM_PROGRAM};
     const std::vector<cli::Option> array = slurm::options();
     for (const auto* group : {&GENERATOR_OPTIONS, &INPUT_OPTIONS, &array})
         all.insert(all.end(), group->begin(), group->end());
@@ -211,11 +216,13 @@ struct Command {
     one_file::Request generator;  // its options and those of the inputs
     Mode mode = Mode::local;
     // Of the job array: only the candidates without a result, the candidates per task, what
-    // each task asks of SLURM, and the program the tasks run (empty: this one).
+    // each task asks of SLURM, and the program the tasks run (empty: this one). Of
+    // --collect, what the array of the next level's inputs asks of SLURM and runs.
     bool missing = false;
     std::size_t per_task = DEFAULT_PER_TASK;
     SlurmResources resources;
     std::string screen_program;
+    std::string qm_program;
 };
 
 std::string stem_of(const std::string& path) {
@@ -247,10 +254,33 @@ void read_cluster_options(const cli::Options& options, Command& command) {
         if (options.has(option) && !options.has(slurm::SLURM))
             throw refused(option.name + " goes with " + slurm::SLURM.name +
                           ": it is an option of the job-array script");
-    command.resources = slurm::read_resources(options, {});
+    if (options.has(QM_PROGRAM) && !options.has(COLLECT))
+        throw refused(QM_PROGRAM.name + " goes with " + COLLECT.name +
+                      ": it is the program of the next level's job array");
     command.mode = options.has(COLLECT)        ? Mode::collect
                    : options.has(slurm::SLURM) ? Mode::slurm
                                                : Mode::local;
+    if (command.mode == Mode::collect) {
+        // The array options of --collect are those of the next level's array.
+        cli::Options array = options;
+        array.given[slurm::SLURM.name] = "";
+        command.resources =
+            program_resources(command.generator.inputs.settings, slurm::read_resources(array, {}));
+        command.resources.job_name = command.stem;
+        const InputFormat format = command.generator.inputs.settings.format;
+        command.qm_program = options.has(QM_PROGRAM)      ? options.value(QM_PROGRAM)
+                             : format == InputFormat::xyz ? ""
+                                                          : default_program(format);
+        if (options.has(QM_PROGRAM) &&
+            (format == InputFormat::xyz || command.qm_program.empty() ||
+             command.qm_program.find_first_of("\n\r") != std::string::npos))
+            throw refused(QM_PROGRAM.name +
+                          " names the Gaussian or ORCA program of the inputs, "
+                          "not \"" +
+                          command.qm_program + "\"");
+        return;
+    }
+    command.resources = slurm::read_resources(options, {});
     if (command.mode != Mode::slurm) return;
     command.missing = options.has(MISSING);
     command.per_task =
@@ -601,6 +631,26 @@ int write_array(const Command& command, const RunRecord& record, const char* arg
     return cli::EXIT_DONE;
 }
 
+// The job array of the inputs the ranking wrote, one per task, and beside them the
+// sorters' list of their outputs.
+void write_next_level_array(const Command& command, const ScreeningReport& report) {
+    std::vector<std::string> inputs;
+    for (const auto& entry : fs::directory_iterator(report.inputs_folder))
+        inputs.push_back(entry.path().filename().string());
+    // Numbered by rank with padded serials: their names sort as their ranks.
+    std::sort(inputs.begin(), inputs.end());
+    const std::string folder = report.inputs_folder.string();
+    const std::string script = command.stem + SBATCH_ENDING;
+    const std::string unwritten =
+        write_program_array(folder, script, command.resources,
+                            command.generator.inputs.settings.format, command.qm_program, inputs);
+    if (!unwritten.empty()) throw failed("cannot write " + unwritten);
+    std::cout << "next level: job array of " << inputs.size()
+              << " tasks: " << (report.inputs_folder / script).string()
+              << "\nsubmit: " << sbatch_command(folder, script) << '\n'
+              << std::flush;
+}
+
 // --collect: what the tasks have finished ranked and written as a run here writes it,
 // nothing optimised.
 int collect(const Command& command) {
@@ -634,6 +684,7 @@ int collect(const Command& command) {
     std::cout << summary_text(report) << std::flush;
     if (report.distinct == 0)
         throw failed("no candidate was optimised: see " + (run / FAILURES_FILE).string());
+    if (report.inputs > 0 && !command.qm_program.empty()) write_next_level_array(command, report);
     return cli::EXIT_DONE;
 }
 

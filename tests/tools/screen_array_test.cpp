@@ -85,16 +85,16 @@ void expect_same_results(const Workdir& local, const Workdir& array) {
     }
 }
 
-void expect_scripts_parse(const Workdir& work) {
+void expect_script_parses(const Workdir& work, const std::string& script) {
     const RunResult parsed =
-        support::run_program(ENV, {"bash", "-n", "screen.sbatch"}, work.dir.path() / RUN);
+        support::run_program(ENV, {"bash", "-n", script}, work.dir.path() / RUN);
     EXPECT_EQ(parsed.status, 0) << parsed.err;
     if (support::run_program(ENV, {"sh", "-c", "command -v shellcheck"}, work.dir.path()).status !=
         0)
         return;
     const RunResult checked =
-        support::run_program(ENV, {"shellcheck", "screen.sbatch"}, work.dir.path() / RUN);
-    EXPECT_EQ(checked.status, 0) << checked.out;
+        support::run_program(ENV, {"shellcheck", script}, work.dir.path() / RUN);
+    EXPECT_EQ(checked.status, 0) << script << ": " << checked.out;
 }
 
 const Candidates FIVE = {{butane(0), fake("succeed", "-13.0")},
@@ -112,12 +112,13 @@ TEST(ScreenArray, TasksCollectIntoTheFilesOfALocalRun) {
         std::string method;
         std::string first;   // the first array, as printed
         std::string second;  // the GFN2 stage's after GFN-FF; empty: none
+        std::string inputs;  // distinct conformers within the window
     };
     const Case cases[] = {
-        {"gfn2", "GFN2: job array of 3 tasks over 5 candidates, 2 per task", ""},
-        {"gfnff", "GFN-FF: job array of 3 tasks over 5 candidates, 2 per task", ""},
+        {"gfn2", "GFN2: job array of 3 tasks over 5 candidates, 2 per task", "", "3"},
+        {"gfnff", "GFN-FF: job array of 3 tasks over 5 candidates, 2 per task", "", "3"},
         {"gfnff-then-gfn2", "GFN-FF: job array of 3 tasks over 5 candidates, 2 per task",
-         "GFN2 from GFN-FF: job array of 2 tasks over 3 candidates, 2 per task"},
+         "GFN2 from GFN-FF: job array of 2 tasks over 3 candidates, 2 per task", "2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.method);
@@ -140,7 +141,7 @@ TEST(ScreenArray, TasksCollectIntoTheFilesOfALocalRun) {
                   (std::vector<std::string>{"    1) names=(butane_0001 butane_0002) ;;",
                                             "    2) names=(butane_0003 butane_0004) ;;",
                                             "    3) names=(butane_0005) ;;"}));
-        expect_scripts_parse(array);
+        expect_script_parses(array, "screen.sbatch");
         // Nothing ran to make the script.
         EXPECT_FALSE(array.dir.exists(std::string(RUN) + "/gfn2/xtb"));
         array.run_tasks(3);
@@ -157,10 +158,21 @@ TEST(ScreenArray, TasksCollectIntoTheFilesOfALocalRun) {
             EXPECT_EQ(second.out.substr(0, second.out.find(':', 20)), c.second);
             array.run_tasks(2);
         }
-        const RunResult collected = array.run({"--method", c.method, "--collect"});
+        // The inputs go on to the next level as one array of their own.
+        const RunResult collected =
+            array.run({"--method", c.method, "--collect", "--partition", "short"});
         EXPECT_EQ(collected.status, 0) << collected.err;
-        EXPECT_EQ(collected.out, local.dir.read(std::string(RUN) + "/summary.txt"));
+        EXPECT_EQ(collected.out, local.dir.read(std::string(RUN) + "/summary.txt") +
+                                     "next level: job array of " + c.inputs + " tasks: " + RUN +
+                                     "/inputs/butane.sbatch\nsubmit: cd " + RUN +
+                                     "/inputs && sbatch butane.sbatch\n");
         expect_same_results(local, array);
+        expect_script_parses(array, "inputs/butane.sbatch");
+        EXPECT_NE(array.dir.read(std::string(RUN) + "/inputs/butane.sbatch")
+                      .find("#SBATCH --partition=short\n"),
+                  std::string::npos);
+        EXPECT_EQ(array.dir.read(std::string(RUN) + "/inputs/list.txt").substr(0, 30),
+                  "butane_001.log\nbutane_002.log\n");
     }
 }
 
@@ -228,6 +240,10 @@ TEST(ScreenArray, RefusalsRunNothing) {
         {{"--slurm", "--per-task", "0"},
          "--per-task takes a whole number in 1..1000000, not \"0\""},
         {{"--slurm", "--task-mem", "4XB"}, "--task-mem takes a size as 4GB or 500MB, not \"4XB\""},
+        {{"--program", "g09"},
+         "--program goes with --collect: it is the program of the next level's job array"},
+        {{"--collect", "--format", "xyz", "--program", "g16"},
+         "--program names the Gaussian or ORCA program of the inputs, not \"g16\""},
     };
     for (const auto& [options, why] : starts) {
         const RunResult r = work.run(options);
