@@ -484,6 +484,17 @@ std::string number_word(double value) {
     return text.str();
 }
 
+// The tasks of an array share the run folder, from many nodes at once: each keeps its jobs'
+// scratch folders in one of its own beside the stage's ("scratch-node7-4711"), which it
+// removes once empty, so that no task removes a folder another is about to make one in.
+fs::path task_scratch(const fs::path& run, ScreeningStage stage) {
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+    return stage_folder(run, stage) /
+           (XTB_SCRATCH_FOLDER + "-" + (host[0] != '\0' ? host : "node") + "-" +
+            std::to_string(getpid()));
+}
+
 // One task of a job array: the named candidates of a stage of the run in the folder,
 // optimised as a run here optimises them, their results written whole or not at all.
 int run_task(const cli::Options& options, int argc, char* argv[]) {
@@ -530,9 +541,10 @@ int run_task(const cli::Options& options, int argc, char* argv[]) {
     ProgressDisplay display(std::cerr, isatty(STDERR_FILENO) != 0, PROGRAM);
     ChunkOutcome outcome;
     try {
-        const XtbSettings settings =
+        XtbSettings settings =
             prepare_stage(folder, record, *stage,
                           stage_settings(record.conditions, *stage, xtb.path, timeout), &stop);
+        settings.scratch_root = task_scratch(folder, *stage);
         outcome = optimise_candidates(
             folder, *stage, settings, chunk, jobs, &stop,
             [&display, &stage](const JobProgress& now) { display.show(stage_title(*stage), now); });

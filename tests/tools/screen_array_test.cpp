@@ -145,6 +145,13 @@ TEST(ScreenArray, TasksCollectIntoTheFilesOfALocalRun) {
         // Nothing ran to make the script.
         EXPECT_FALSE(array.dir.exists(std::string(RUN) + "/gfn2/xtb"));
         array.run_tasks(3);
+        // Each task's scratch folder is gone with it.
+        if (c.method == "gfn2") {
+            std::vector<std::string> left;
+            for (const auto& entry : fs::directory_iterator(array.dir.path() / RUN / "gfn2"))
+                left.push_back(entry.path().filename().string());
+            EXPECT_EQ(left, std::vector<std::string>{"xtb"});
+        }
         if (!c.second.empty()) {
             const RunResult early = array.run({"--method", c.method, "--collect"});
             EXPECT_EQ(early.status, 1);
