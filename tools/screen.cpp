@@ -38,8 +38,7 @@ const char* const PROGRAM = "screen_conformers";
 const char* const USAGE =
     "usage: screen_conformers [options] molecule.xyz\n"
     "       screen_conformers [options] --candidates FILE_OR_FOLDER [molecule.xyz]\n"
-    "       screen_conformers --task STAGE [--folder DIR] [--xtb PATH] [--timeout S] [--jobs N] "
-    "NAME...";
+    "       screen_conformers --task STAGE [--folder DIR] [--xtb PATH] NAME...";
 
 // The help: what the program does, then the options of the screening, of the generator
 // and of the inputs.
@@ -111,7 +110,8 @@ const std::string CLUSTER_HELP =
     "                    job array over inputs/ (default g16, orca); --partition,\n"
     "                    --account, --time and --max-running there are that array's\n"
     "  --task STAGE      what each task of the script runs: the named candidates of the\n"
-    "                    stage (gfn2, gfnff, gfnff_gfn2) of the run folder\n";
+    "                    stage (gfn2, gfnff, gfnff_gfn2) of the run folder, with\n"
+    "                    --folder, --xtb, --timeout and --jobs only\n";
 const std::string DESCRIPTION = std::string(HELP_TEXT) + CLUSTER_HELP;
 const cli::Help HELP = {USAGE, DESCRIPTION.c_str()};
 
