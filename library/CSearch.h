@@ -20,6 +20,7 @@
 #include "CSearch/repeat_filter.h"
 #include "CSearch/run_record.h"
 #include "CSearch/screening.h"
+#include "CSearch/screening_array.h"
 #include "CSearch/screening_names.h"
 #include "CSearch/screening_progress.h"
 #include "CSearch/screening_results.h"

@@ -5,15 +5,19 @@
 //
 //   screen_conformers [options] molecule.xyz
 //   screen_conformers [options] --candidates FILE_OR_FOLDER [molecule.xyz]
+//   screen_conformers --task STAGE [--folder DIR] [--xtb PATH] [--timeout S] [--jobs N] NAME...
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,6 +27,7 @@
 #include "cli.h"
 #include "input_options.h"
 #include "one_file_form.h"
+#include "slurm_options.h"
 
 namespace {
 
@@ -32,7 +37,8 @@ namespace fs = std::filesystem;
 const char* const PROGRAM = "screen_conformers";
 const char* const USAGE =
     "usage: screen_conformers [options] molecule.xyz\n"
-    "       screen_conformers [options] --candidates FILE_OR_FOLDER [molecule.xyz]";
+    "       screen_conformers [options] --candidates FILE_OR_FOLDER [molecule.xyz]\n"
+    "       screen_conformers --task STAGE [--folder DIR] [--xtb PATH] NAME...";
 
 // The help: what the program does, then the options of the screening, of the generator
 // and of the inputs.
@@ -79,7 +85,35 @@ const char* const HELP_TEXT =
     "  --nproc N         processors per job (Gaussian %nprocshared, ORCA %pal)\n"
     "  --mem SIZE        memory per job, 4GB or 500MB\n"
     "  -h, --help        print this help\n";
-const cli::Help HELP = {USAGE, HELP_TEXT};
+
+// The cluster's options: those every job-array script takes (their --slurm line is the
+// screening's own), then the screening's.
+const std::string CLUSTER_HELP =
+    std::string(
+        "On a cluster (docs/cluster.md), the same command with one of:\n"
+        "  --slurm           optimise nothing: make the run folder ready and write the job\n"
+        "                    array screen.sbatch into it, a chunk of candidates per task\n"
+        "                    (for gfnff-then-gfn2 the GFN-FF stage; once that has finished,\n"
+        "                    the same command writes the GFN2 stage's), and print how to\n"
+        "                    submit it\n"
+        "  --collect         optimise nothing: rank what the tasks have finished, name what\n"
+        "                    has not, and write the result files and inputs\n") +
+    std::string(slurm::HELP_LINES).substr(std::string(slurm::HELP_LINES).find('\n') + 1) +
+    "                    (default --time: enough for every optimisation of a task to reach\n"
+    "                    --timeout)\n"
+    "  --missing         the array over only the candidates without a result\n"
+    "  --per-task N      candidates per task (default 20; more when the array would have\n"
+    "                    over 1000 tasks); each task runs --jobs at once (default 1)\n"
+    "  --task-mem SIZE   memory per task, 4GB or 500MB (default 1GB per job at once)\n"
+    "  --screen-program PATH  screen_conformers on the cluster's nodes (default: this one)\n"
+    "  --program CMD     with --collect: the Gaussian or ORCA program of the next level's\n"
+    "                    job array over inputs/ (default g16, orca); --partition,\n"
+    "                    --account, --time and --max-running there are that array's\n"
+    "  --task STAGE      what each task of the script runs: the named candidates of the\n"
+    "                    stage (gfn2, gfnff, gfnff_gfn2) of the run folder, with\n"
+    "                    --folder, --xtb, --timeout and --jobs only\n";
+const std::string DESCRIPTION = std::string(HELP_TEXT) + CLUSTER_HELP;
+const cli::Help HELP = {USAGE, DESCRIPTION.c_str()};
 
 const cli::Option CANDIDATES{"--candidates", "FILE_OR_FOLDER"};
 const cli::Option METHOD{"--method", "M"};
@@ -96,6 +130,15 @@ const cli::Option ALL_ATOMS{"--all-atoms", ""};
 const cli::Option MIRROR{"--mirror", ""};
 const cli::Option XTB{"--xtb", "PATH"};
 const cli::Option FOLDER{"--folder", "DIR"};
+const cli::Option COLLECT{"--collect", ""};
+const cli::Option MISSING{"--missing", ""};
+const cli::Option PER_TASK{"--per-task", "N"};
+const cli::Option TASK_MEM{"--task-mem", "SIZE"};
+const cli::Option SCREEN_PROGRAM{"--screen-program", "PATH"};
+const cli::Option TASK{"--task", "STAGE"};
+const cli::Option QM_PROGRAM{"--program", "CMD"};
+// What a task of the array takes besides its candidates' names.
+const std::vector<cli::Option> TASK_OPTIONS = {TASK, FOLDER, XTB, TIMEOUT, JOBS};
 
 // The generator's options that make candidates; those of the inputs but --overwrite (the
 // inputs folder of a run is its own).
@@ -104,10 +147,13 @@ const std::vector<cli::Option> INPUT_OPTIONS = {inputs::FORMAT,       inputs::RO
                                                 inputs::MULTIPLICITY, inputs::NPROC, inputs::MEM};
 
 std::vector<cli::Option> all_options() {
-    std::vector<cli::Option> all = {CANDIDATES,   METHOD,    SOLVENT,      LEVEL, JOBS,
-                                    TIMEOUT,      WINDOW,    GFNFF_WINDOW, RMSD,  ROTATIONAL,
-                                    ENERGY_MATCH, ALL_ATOMS, MIRROR,       XTB,   FOLDER};
-    for (const auto* group : {&GENERATOR_OPTIONS, &INPUT_OPTIONS})
+    std::vector<cli::Option> all = {CANDIDATES,   METHOD,    SOLVENT,      LEVEL,    JOBS,
+                                    TIMEOUT,      WINDOW,    GFNFF_WINDOW, RMSD,     ROTATIONAL,
+                                    ENERGY_MATCH, ALL_ATOMS, MIRROR,       XTB,      FOLDER,
+                                    COLLECT,      MISSING,   PER_TASK,     TASK_MEM, SCREEN_PROGRAM,
+                                    TASK,         QM_PROGRAM};
+    const std::vector<cli::Option> array = slurm::options();
+    for (const auto* group : {&GENERATOR_OPTIONS, &INPUT_OPTIONS, &array})
         all.insert(all.end(), group->begin(), group->end());
     return all;
 }
@@ -115,6 +161,11 @@ std::vector<cli::Option> all_options() {
 // The longest time limit an optimisation may be given: a week.
 const double LONGEST_TIMEOUT = 7 * 24 * 3600.0;
 const int MOST_JOBS = 4096;
+const int DEFAULT_PER_TASK = 20;
+const int MOST_PER_TASK = 1000000;
+// What SLURM is asked for per xtb job a task runs at once when --task-mem is not given:
+// far more than xtb takes for the molecules a conformer search screens.
+const long MEGABYTES_PER_JOB = 1024;
 
 cli::Failure refused(const std::string& why) { return cli::Failure{why, cli::EXIT_REFUSED}; }
 cli::Failure failed(const std::string& why) { return cli::Failure{why, cli::EXIT_FAILED}; }
@@ -150,6 +201,9 @@ int whole_of(const cli::Options& options, const cli::Option& option, int fallbac
     return value;
 }
 
+// A run here, the job array of a cluster, or the ranking of what its tasks left.
+enum class Mode { local, slurm, collect };
+
 // What the command line asks for.
 struct Command {
     std::string molecule;  // empty: the first candidate is the molecule
@@ -160,6 +214,15 @@ struct Command {
     ScreeningRequest request;
     std::string xtb;              // as given; empty: the PATH's
     one_file::Request generator;  // its options and those of the inputs
+    Mode mode = Mode::local;
+    // Of the job array: only the candidates without a result, the candidates per task, what
+    // each task asks of SLURM, and the program the tasks run (empty: this one). Of
+    // --collect, what the array of the next level's inputs asks of SLURM and runs.
+    bool missing = false;
+    std::size_t per_task = DEFAULT_PER_TASK;
+    SlurmResources resources;
+    std::string screen_program;
+    std::string qm_program;
 };
 
 std::string stem_of(const std::string& path) {
@@ -182,8 +245,59 @@ void read_generator_options(const cli::Options& options, Command& command) {
                           CANDIDATES.name);
 }
 
-Command read_command(int argc, char* argv[]) {
-    const cli::Options options = cli::read_options(argc, argv, all_options(), USAGE);
+// The options of the cluster: the mode, and those of the job array only with --slurm.
+void read_cluster_options(const cli::Options& options, Command& command) {
+    if (options.has(COLLECT) && options.has(slurm::SLURM))
+        throw refused(COLLECT.name + " ranks what a job array left; it goes without " +
+                      slurm::SLURM.name);
+    for (const cli::Option& option : {MISSING, PER_TASK, TASK_MEM, SCREEN_PROGRAM})
+        if (options.has(option) && !options.has(slurm::SLURM))
+            throw refused(option.name + " goes with " + slurm::SLURM.name +
+                          ": it is an option of the job-array script");
+    if (options.has(QM_PROGRAM) && !options.has(COLLECT))
+        throw refused(QM_PROGRAM.name + " goes with " + COLLECT.name +
+                      ": it is the program of the next level's job array");
+    command.mode = options.has(COLLECT)        ? Mode::collect
+                   : options.has(slurm::SLURM) ? Mode::slurm
+                                               : Mode::local;
+    if (command.mode == Mode::collect) {
+        // The array options of --collect are those of the next level's array.
+        cli::Options array = options;
+        array.given[slurm::SLURM.name] = "";
+        command.resources =
+            program_resources(command.generator.inputs.settings, slurm::read_resources(array, {}));
+        command.resources.job_name = command.stem;
+        const InputFormat format = command.generator.inputs.settings.format;
+        command.qm_program = options.has(QM_PROGRAM)      ? options.value(QM_PROGRAM)
+                             : format == InputFormat::xyz ? ""
+                                                          : default_program(format);
+        if (options.has(QM_PROGRAM) &&
+            (format == InputFormat::xyz || command.qm_program.empty() ||
+             command.qm_program.find_first_of("\n\r") != std::string::npos))
+            throw refused(QM_PROGRAM.name +
+                          " names the Gaussian or ORCA program of the inputs, "
+                          "not \"" +
+                          command.qm_program + "\"");
+        return;
+    }
+    command.resources = slurm::read_resources(options, {});
+    if (command.mode != Mode::slurm) return;
+    command.missing = options.has(MISSING);
+    command.per_task =
+        static_cast<std::size_t>(whole_of(options, PER_TASK, DEFAULT_PER_TASK, 1, MOST_PER_TASK));
+    if (options.has(TASK_MEM)) {
+        const std::optional<JobMemory> memory = job_memory(options.value(TASK_MEM));
+        if (!memory)
+            throw refused(TASK_MEM.name + " takes a size as 4GB or 500MB, not \"" +
+                          options.value(TASK_MEM) + "\"");
+        command.resources.megabytes = memory->megabytes;
+    }
+    // The cores of this machine say nothing of a node's.
+    if (!options.has(JOBS)) command.request.jobs = 1;
+    if (options.has(SCREEN_PROGRAM)) command.screen_program = options.value(SCREEN_PROGRAM);
+}
+
+Command read_command(const cli::Options& options, int argc, char* argv[]) {
     const std::vector<std::string> args(argv + options.first, argv + argc);
     Command command;
     if (options.has(CANDIDATES)) command.candidates = options.value(CANDIDATES);
@@ -226,6 +340,7 @@ Command read_command(int argc, char* argv[]) {
     } catch (const std::invalid_argument& refusal) {
         throw refused(refusal.what());
     }
+    read_cluster_options(options, command);
     return command;
 }
 
@@ -333,11 +448,256 @@ InputMaker input_maker(const InputSettings& settings, const ScreeningConditions&
     };
 }
 
-void report_left_out(const ScreeningReport& report) {
+// "3 candidates have no result yet: butane_0002, butane_0004, butane_0005".
+std::string unfinished_text(const std::vector<std::string>& names) {
+    std::string text = std::to_string(names.size()) + " candidates have no result yet";
+    for (std::size_t i = 0; i < names.size(); ++i) text += (i == 0 ? ": " : ", ") + names[i];
+    return text;
+}
+
+void report_left_out(const ScreeningReport& report, Mode mode) {
     for (const std::string& line : report.left_out) cli::note(PROGRAM, "left out " + line);
-    if (!report.not_finished.empty())
+    if (report.not_finished.empty()) return;
+    if (mode == Mode::collect)
+        cli::note(PROGRAM, unfinished_text(report.not_finished) + "; the same command with " +
+                               slurm::SLURM.name + " " + MISSING.name + " in place of " +
+                               COLLECT.name + " writes a job array of them");
+    else
         cli::note(PROGRAM, std::to_string(report.not_finished.size()) +
                                " candidates have no result yet; start again to optimise them");
+}
+
+// The xtb of a start, with XtbError as the program's failure.
+XtbProgram found_xtb(const std::string& path) {
+    try {
+        return find_xtb(path);
+    } catch (const XtbError& missing) {
+        throw failed(missing.what());
+    }
+}
+
+// A number as the script gives it back to the program: shortest, exact.
+std::string number_word(double value) {
+    std::ostringstream text;
+    text.precision(17);
+    text << value;
+    return text.str();
+}
+
+// The tasks of an array share the run folder, from many nodes at once: each keeps its jobs'
+// scratch folders in one of its own beside the stage's ("scratch-node7-4711"), which it
+// removes once empty, so that no task removes a folder another is about to make one in.
+fs::path task_scratch(const fs::path& run, ScreeningStage stage) {
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+    return stage_folder(run, stage) /
+           (XTB_SCRATCH_FOLDER + "-" + (host[0] != '\0' ? host : "node") + "-" +
+            std::to_string(getpid()));
+}
+
+// One task of a job array: the named candidates of a stage of the run in the folder,
+// optimised as a run here optimises them, their results written whole or not at all.
+int run_task(const cli::Options& options, int argc, char* argv[]) {
+    for (const cli::Option& option : all_options())
+        if (options.has(option) &&
+            std::none_of(TASK_OPTIONS.begin(), TASK_OPTIONS.end(),
+                         [&option](const cli::Option& o) { return o.name == option.name; }))
+            throw refused(option.name + " does not go with " + TASK.name +
+                          ": a task takes its run's options from the run folder");
+    const std::vector<std::string> names(argv + options.first, argv + argc);
+    const std::optional<ScreeningStage> stage = stage_named(options.value(TASK));
+    if (!stage)
+        throw refused(TASK.name + " takes gfn2, gfnff or gfnff_gfn2, not \"" + options.value(TASK) +
+                      "\"");
+    if (names.empty()) throw refused(TASK.name + " needs the names of its candidates");
+    const fs::path folder = options.has(FOLDER) ? fs::path(options.value(FOLDER)) : fs::path(".");
+    const double timeout = number_of(options, TIMEOUT, 600.0, 1.0, LONGEST_TIMEOUT);
+    const unsigned jobs = static_cast<unsigned>(whole_of(options, JOBS, 1, 1, MOST_JOBS));
+    RunRecord record;
+    try {
+        record = read_run_record(folder);
+    } catch (const RunRefusal& refusal) {
+        throw refused(refusal.what());
+    }
+    const XtbProgram xtb = found_xtb(options.has(XTB) ? options.value(XTB) : "");
+    if (xtb.version != record.conditions.xtb_version)
+        throw refused(xtb.path + " is xtb " + xtb.version + "; the run in " + folder.string() +
+                      " was recorded with xtb " + record.conditions.xtb_version +
+                      ": its every optimisation runs with the same xtb");
+    const std::vector<ScreeningCandidate> all = stage_candidates(folder, record, *stage);
+    std::vector<ScreeningCandidate> chunk;
+    for (const std::string& name : names) {
+        const auto found = std::find_if(all.begin(), all.end(), [&name](const auto& candidate) {
+            return candidate.name == name;
+        });
+        if (found == all.end())
+            throw refused(name + " is no candidate of the " + stage_title(*stage) + " stage in " +
+                          folder.string());
+        chunk.push_back(*found);
+    }
+
+    StopFlag stop;
+    const StopOnSignals signals(stop);
+    ProgressDisplay display(std::cerr, isatty(STDERR_FILENO) != 0, PROGRAM);
+    ChunkOutcome outcome;
+    try {
+        XtbSettings settings =
+            prepare_stage(folder, record, *stage,
+                          stage_settings(record.conditions, *stage, xtb.path, timeout), &stop);
+        settings.scratch_root = task_scratch(folder, *stage);
+        outcome = optimise_candidates(
+            folder, *stage, settings, chunk, jobs, &stop,
+            [&display, &stage](const JobProgress& now) { display.show(stage_title(*stage), now); });
+    } catch (const RunRefusal& refusal) {
+        display.finish();
+        throw refused(refusal.what());
+    } catch (const XtbError& error) {
+        display.finish();
+        throw failed(error.what());
+    }
+    display.finish();
+    if (outcome.stopped || stop.stopped())
+        throw failed("stopped; the finished optimisations are kept in " + folder.string());
+    cli::note(PROGRAM, std::to_string(chunk.size() - outcome.reused) + " optimisations run, " +
+                           std::to_string(outcome.reused) + " found finished");
+    return cli::EXIT_DONE;
+}
+
+// The program the tasks run: the one given, else this very one.
+std::string screen_program(const Command& command, const char* argv0) {
+    if (!command.screen_program.empty()) return command.screen_program;
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::absolute(argv0).string() : self.string();
+}
+
+// --slurm: the run folder made ready as a run here makes it, and the job array of its
+// stage to run written into it.
+int write_array(const Command& command, const RunRecord& record, const char* argv0) {
+    const fs::path& run = command.folder;
+    const ScreeningRequest& request = command.request;
+    ScreeningStage stage = screening_stages(request.method).front();
+    std::vector<ScreeningCandidate> candidates = record.candidates;
+    try {
+        // The GFN2 stage after GFN-FF starts from the GFN-FF minima: known once every
+        // GFN-FF optimisation has finished.
+        if (request.method == ScreeningMethod::gfnff_then_gfn2 &&
+            unfinished_candidates(run, stage, candidates).empty()) {
+            stage = ScreeningStage::gfnff_gfn2;
+            candidates = choose_gfn2_candidates(run, record, request);
+            cli::note(PROGRAM, "every GFN-FF optimisation has finished; " +
+                                   std::to_string(candidates.size()) +
+                                   " GFN-FF minima go on to GFN2");
+        }
+        prepare_stage(
+            run, record, stage,
+            stage_settings(record.conditions, stage, request.xtb, request.timeout_seconds));
+    } catch (const RunRefusal& refusal) {
+        throw refused(refusal.what());
+    } catch (const XtbError& error) {
+        throw failed(error.what());
+    }
+    std::vector<std::string> names;
+    if (command.missing)
+        names = unfinished_candidates(run, stage, candidates);
+    else
+        for (const ScreeningCandidate& candidate : candidates) names.push_back(candidate.name);
+    if (names.empty()) {
+        cli::note(PROGRAM, std::string("every candidate of the ") + stage_title(stage) +
+                               " stage has a result: the same command with " + COLLECT.name +
+                               " ranks them");
+        return cli::EXIT_DONE;
+    }
+    const std::size_t per_task = std::max(
+        command.per_task, (names.size() + SLURM_DEFAULT_MOST_TASK - 1) / SLURM_DEFAULT_MOST_TASK);
+    if (per_task > command.per_task)
+        cli::note(PROGRAM, std::to_string(per_task) +
+                               " candidates per task, so that the array "
+                               "has at most " +
+                               std::to_string(SLURM_DEFAULT_MOST_TASK) + " tasks");
+    const std::vector<std::vector<std::string>> chunks = task_chunks(names, per_task);
+    const unsigned jobs = request.jobs == 0 ? 1 : request.jobs;
+    SlurmResources resources = command.resources;
+    resources.job_name = command.stem + "_" + stage_word(stage);
+    resources.cpus_per_task = static_cast<int>(jobs);
+    if (resources.megabytes == 0) resources.megabytes = MEGABYTES_PER_JOB * jobs;
+    if (resources.time.empty())
+        resources.time = task_time_limit(per_task, jobs, request.timeout_seconds);
+    const std::vector<std::string> arguments = {TASK.name,    stage_word(stage),
+                                                FOLDER.name,  ".",
+                                                XTB.name,     fs::absolute(request.xtb).string(),
+                                                TIMEOUT.name, number_word(request.timeout_seconds),
+                                                JOBS.name,    std::to_string(jobs)};
+    const std::string script =
+        screening_array_script(resources, screen_program(command, argv0), arguments, chunks);
+    fs::path file;
+    try {
+        file = write_screening_array(run, script);
+    } catch (const std::runtime_error& error) {
+        throw failed(error.what());
+    }
+    std::cout << stage_title(stage) << ": job array of " << chunks.size() << " tasks over "
+              << names.size() << " candidates, " << per_task << " per task: " << file.string()
+              << "\nsubmit: " << sbatch_command(run.string(), SCREEN_SCRIPT_FILE) << '\n'
+              << std::flush;
+    return cli::EXIT_DONE;
+}
+
+// The job array of the inputs the ranking wrote, one per task, and beside them the
+// sorters' list of their outputs.
+void write_next_level_array(const Command& command, const ScreeningReport& report) {
+    std::vector<std::string> inputs;
+    for (const auto& entry : fs::directory_iterator(report.inputs_folder))
+        inputs.push_back(entry.path().filename().string());
+    // Numbered by rank with padded serials: their names sort as their ranks.
+    std::sort(inputs.begin(), inputs.end());
+    const std::string folder = report.inputs_folder.string();
+    const std::string script = command.stem + SBATCH_ENDING;
+    const std::string unwritten =
+        write_program_array(folder, script, command.resources,
+                            command.generator.inputs.settings.format, command.qm_program, inputs);
+    if (!unwritten.empty()) throw failed("cannot write " + unwritten);
+    std::cout << "next level: job array of " << inputs.size()
+              << " tasks: " << (report.inputs_folder / script).string()
+              << "\nsubmit: " << sbatch_command(folder, script) << '\n'
+              << std::flush;
+}
+
+// --collect: what the tasks have finished ranked and written as a run here writes it,
+// nothing optimised.
+int collect(const Command& command) {
+    const fs::path& run = command.folder;
+    const ScreeningRequest& request = command.request;
+    if (request.method == ScreeningMethod::gfnff_then_gfn2 &&
+        !fs::exists(stage_folder(run, ScreeningStage::gfnff_gfn2) / RUN_CANDIDATES_FILE)) {
+        const RunRecord record = read_run_record(run);
+        const std::vector<std::string> unfinished =
+            unfinished_candidates(run, ScreeningStage::gfnff, record.candidates);
+        if (!unfinished.empty()) {
+            cli::note(PROGRAM, unfinished_text(unfinished));
+            throw failed(
+                "the GFN2 stage starts once every GFN-FF optimisation has finished: "
+                "the same command with " +
+                slurm::SLURM.name + " " + MISSING.name + " in place of " + COLLECT.name +
+                " writes a job array of the rest");
+        }
+        throw failed(
+            "every GFN-FF optimisation has finished and the GFN2 stage has not "
+            "started: the same command with " +
+            slurm::SLURM.name + " in place of " + COLLECT.name + " writes its job array");
+    }
+    ScreeningReport report;
+    try {
+        report = rank_screening(run, request);
+    } catch (const RunRefusal& refusal) {
+        throw refused(refusal.what());
+    }
+    report_left_out(report, Mode::collect);
+    std::cout << summary_text(report) << std::flush;
+    if (report.distinct == 0)
+        throw failed("no candidate was optimised: see " + (run / FAILURES_FILE).string());
+    if (report.inputs > 0 && !command.qm_program.empty()) write_next_level_array(command, report);
+    return cli::EXIT_DONE;
 }
 
 // The wall time of this start against xtb's own, summed over the jobs of every stage: how
@@ -352,13 +712,10 @@ void note_times(const ScreeningReport& report, std::chrono::steady_clock::durati
 }
 
 int run(int argc, char* argv[]) {
-    Command command = read_command(argc, argv);
-    XtbProgram xtb;
-    try {
-        xtb = find_xtb(command.xtb);
-    } catch (const XtbError& missing) {
-        throw failed(missing.what());
-    }
+    const cli::Options options = cli::read_options(argc, argv, all_options(), USAGE);
+    if (options.has(TASK)) return run_task(options, argc, argv);
+    Command command = read_command(options, argc, argv);
+    const XtbProgram xtb = found_xtb(command.xtb);
     command.conditions.xtb_version = xtb.version;
     command.request.xtb = xtb.path;
     const RunRecord record = read_record(command);
@@ -369,6 +726,8 @@ int run(int argc, char* argv[]) {
     }
     command.request.output = {command.stem,
                               input_maker(command.generator.inputs.settings, record.conditions)};
+    if (command.mode == Mode::slurm) return write_array(command, record, argv[0]);
+    if (command.mode == Mode::collect) return collect(command);
 
     StopFlag stop;
     const StopOnSignals signals(stop);
@@ -394,7 +753,7 @@ int run(int argc, char* argv[]) {
     if (report.reused > 0)
         cli::note(PROGRAM, std::to_string(report.reused) +
                                " optimisations were found finished by an earlier start");
-    report_left_out(report);
+    report_left_out(report, Mode::local);
     std::cout << summary_text(report) << std::flush;
     note_times(report, std::chrono::steady_clock::now() - start);
     if (report.distinct == 0)

@@ -40,6 +40,10 @@ inline const std::string FAILURES_FILE = "failures.txt";
 inline const std::string SUMMARY_FILE = "summary.txt";
 inline const std::string INPUTS_FOLDER = "inputs";
 
+// The job array a cluster runs the optimisations of a stage by, a chunk of candidates per
+// task.
+inline const std::string SCREEN_SCRIPT_FILE = "screen.sbatch";
+
 // The inputs are numbered by energy rank with at least this many digits (<stem>_001),
 // more when the count needs them; candidates as the generator numbers them (<stem>_0001).
 const int RANK_SERIAL_DIGITS = 3;
