@@ -636,8 +636,9 @@ int write_array(const Command& command, const RunRecord& record, const char* arg
     } catch (const std::runtime_error& error) {
         throw failed(error.what());
     }
-    std::cout << stage_title(stage) << ": job array of " << chunks.size() << " tasks over "
-              << names.size() << " candidates, " << per_task << " per task: " << file.string()
+    std::cout << stage_title(stage) << ": job array of " << chunks.size()
+              << (chunks.size() == 1 ? " task over " : " tasks over ") << names.size()
+              << " candidates, " << per_task << " per task: " << file.string()
               << "\nsubmit: " << sbatch_command(run.string(), SCREEN_SCRIPT_FILE) << '\n'
               << std::flush;
     return cli::EXIT_DONE;
