@@ -5,8 +5,6 @@
 #include "CSearch/screening_names.h"
 #include "whole_file.h"
 
-#include <cstdio>
-
 namespace confsearch {
 
 namespace fs = std::filesystem;
@@ -16,27 +14,6 @@ namespace {
 const char FIELD = '\t';
 const std::string NO_SOLVENT = "none";
 
-// Right-aligned in 17 columns with 10 decimals, as wide as a value needs.
-std::string coordinate(double value) {
-    const int width = std::snprintf(nullptr, 0, "%17.10f", value);
-    std::string text(static_cast<std::size_t>(width) + 1, '\0');
-    std::snprintf(text.data(), text.size(), "%17.10f", value);
-    text.pop_back();
-    return text;
-}
-
-// The atom lines of a geometry as the record keeps them; equal texts are equal geometries
-// to the 10 decimals every xtb input holds.
-std::string atom_lines(const XyzGeometry& geometry) {
-    std::string text;
-    for (std::size_t i = 0; i < geometry.symbols.size(); ++i) {
-        const CVECTOR& p = geometry.positions[i];
-        text += geometry.symbols[i] + " " + coordinate(p.x) + " " + coordinate(p.y) + " " +
-                coordinate(p.z) + "\n";
-    }
-    return text;
-}
-
 std::string one_line(std::string text) {
     for (char& c : text)
         if (c == '\n' || c == '\r' || c == FIELD) c = ' ';
@@ -44,7 +21,8 @@ std::string one_line(std::string text) {
 }
 
 std::string frame_text(const XyzGeometry& geometry, const std::string& comment) {
-    return std::to_string(geometry.symbols.size()) + "\n" + comment + "\n" + atom_lines(geometry);
+    return std::to_string(geometry.symbols.size()) + "\n" + comment + "\n" +
+           xyz_atom_lines(geometry);
 }
 
 DoneMarker settings_of(const RunRecord& record) {
@@ -102,7 +80,7 @@ void check_against(const fs::path& folder, const RunRecord& record) {
             throw RunRefusal(message::other_setting(
                 shown, setting.option, recorded.get(setting.key), asked.get(setting.key)));
     const XyzGeometry molecule = read_recorded_molecule(folder);
-    if (atom_lines(molecule) != atom_lines(record.molecule))
+    if (xyz_atom_lines(molecule) != xyz_atom_lines(record.molecule))
         throw RunRefusal(message::other_molecule(shown));
     const std::vector<ScreeningCandidate> candidates =
         read_candidates_file(folder / RUN_CANDIDATES_FILE);
@@ -112,7 +90,7 @@ void check_against(const fs::path& folder, const RunRecord& record) {
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const ScreeningCandidate& asked_for = record.candidates[i];
         if (candidates[i].name != asked_for.name ||
-            atom_lines(candidates[i].geometry) != atom_lines(asked_for.geometry))
+            xyz_atom_lines(candidates[i].geometry) != xyz_atom_lines(asked_for.geometry))
             throw RunRefusal(message::other_candidate(shown, candidates[i].name, asked_for.origin));
     }
 }

@@ -50,17 +50,22 @@ std::string coordinate(double value) {
 
 }  // namespace
 
+std::string xyz_atom_lines(const XyzGeometry& geometry) {
+    std::string text;
+    for (std::size_t i = 0; i < geometry.symbols.size(); ++i) {
+        const CVECTOR& p = geometry.positions.at(i);
+        text += geometry.symbols[i] + " " + coordinate(p.x) + " " + coordinate(p.y) + " " +
+                coordinate(p.z) + "\n";
+    }
+    return text;
+}
+
 void write_xyz_geometry(const std::string& file, const XyzGeometry& geometry) {
     std::string comment = geometry.comment;
     for (char& c : comment)
         if (c == '\n' || c == '\r') c = ' ';
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << geometry.symbols.size() << '\n' << comment << '\n';
-    for (std::size_t i = 0; i < geometry.symbols.size(); ++i) {
-        const CVECTOR& p = geometry.positions.at(i);
-        out << geometry.symbols[i] << ' ' << coordinate(p.x) << ' ' << coordinate(p.y) << ' '
-            << coordinate(p.z) << '\n';
-    }
+    out << geometry.symbols.size() << '\n' << comment << '\n' << xyz_atom_lines(geometry);
     out.close();
     if (!out) throw std::runtime_error("cannot write " + file);
 }

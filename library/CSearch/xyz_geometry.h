@@ -19,6 +19,10 @@ struct XyzGeometry {
     std::string comment;
 };
 
+// One line per atom, "C  -0.1234567890  ...", coordinates right-aligned in 17 columns
+// with 10 decimals: the atom lines of every xtb input, so equal texts are equal geometries.
+std::string xyz_atom_lines(const XyzGeometry& geometry);
+
 // Writes the atom count, the comment (line ends in it become blanks) and one line per
 // atom with 10 decimals. Throws std::runtime_error naming the file when it cannot be
 // written whole.
