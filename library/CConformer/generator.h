@@ -10,6 +10,7 @@
 #include <ctime>
 #include <fstream>
 #include <iosfwd>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,13 @@ inline const std::string CANDIDATE_COLLECTION_FILE = "xyz_collection";
 
 // Counts of combinations: twenty bonds of nine steps make 9^20 (about 1.2e19).
 using Combinations = std::uint64_t;
+
+// a * b, or the largest count when the product would not fit: a limit test on it then
+// refuses the run rather than letting a wrapped product through.
+inline Combinations saturating_product(Combinations a, Combinations b) {
+    const Combinations most = std::numeric_limits<Combinations>::max();
+    return b != 0 && a > most / b ? most : a * b;
+}
 
 }  // namespace confsearch
 

@@ -256,20 +256,7 @@ private:
     // The least mean square deviation for a matching, and its rotation.
     double superpose(const std::vector<int>& matching, Matrix3& rotation) const {
         PairSums sums;
-        Matrix3& s = sums.correlation;
-        for (std::size_t i = 0; i < p.size(); ++i) {
-            const CVECTOR& a = p[i];
-            const CVECTOR& b = moving[matching[i]];
-            s[0] += b.x * a.x;
-            s[1] += b.x * a.y;
-            s[2] += b.x * a.z;
-            s[3] += b.y * a.x;
-            s[4] += b.y * a.y;
-            s[5] += b.y * a.z;
-            s[6] += b.z * a.x;
-            s[7] += b.z * a.y;
-            s[8] += b.z * a.z;
-        }
+        for (std::size_t i = 0; i < p.size(); ++i) sums.add_correlation(p[i], moving[matching[i]]);
         sums.squares = squares;
         return least_square_sum(sums, &rotation) / static_cast<double>(p.size());
     }

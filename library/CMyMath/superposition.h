@@ -44,6 +44,11 @@ struct PairSums {
     double squares = 0.0;
 
     void add(const CVECTOR& p, const CVECTOR& q) {
+        add_correlation(p, q);
+        squares += p.square() + q.square();
+    }
+    // The correlation only, for a caller that knows the sum of squares already.
+    void add_correlation(const CVECTOR& p, const CVECTOR& q) {
         correlation[0] += q.x * p.x;
         correlation[1] += q.x * p.y;
         correlation[2] += q.x * p.z;
@@ -53,7 +58,6 @@ struct PairSums {
         correlation[6] += q.z * p.x;
         correlation[7] += q.z * p.y;
         correlation[8] += q.z * p.z;
-        squares += p.square() + q.square();
     }
 };
 

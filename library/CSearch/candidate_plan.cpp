@@ -23,12 +23,6 @@ const char* const ON_REQUEST = "on request";
 const char* const BOTH_PYRAMIDS = ", pyramid as in the input and inverted";
 const char* const PYRAMID_KEPT = ", pyramid kept: ";
 
-// a * b, the largest Combinations when the product would not fit.
-Combinations times(Combinations a, Combinations b) {
-    const Combinations most = std::numeric_limits<Combinations>::max();
-    return b != 0 && a > most / b ? most : a * b;
-}
-
 }  // namespace
 
 CandidatePlan::CandidatePlan(const CBasicConformer& molecule, const TorsionOptions& options,
@@ -41,7 +35,7 @@ CandidatePlan::CandidatePlan(const CBasicConformer& molecule, const TorsionOptio
       starts(molecule, setup.get_bonds(), start_options) {}
 
 Combinations CandidatePlan::get_combinations() const {
-    return times(starts.count(), get_torsion_combinations());
+    return saturating_product(starts.count(), get_torsion_combinations());
 }
 
 std::vector<TorsionChoice> CandidatePlan::get_turned() const {
@@ -126,7 +120,7 @@ LimitAdvice limit_advice(const CandidatePlan& plan, Combinations most) {
     for (const int steps : {3, 2}) {
         TorsionOptions options = plan.get_options();
         options.steps = steps;
-        const Combinations count = times(
+        const Combinations count = saturating_product(
             starts, count_combinations(choose_torsions(plan.get_molecule(), graph, tree, options)));
         (steps == 3 ? advice.three_steps : advice.two_steps) = count;
     }
@@ -134,7 +128,7 @@ LimitAdvice limit_advice(const CandidatePlan& plan, Combinations most) {
     const auto without = [&](bool rings, bool inversion) {
         if (rings == taken.rings && inversion == taken.inversion) return plan.get_combinations();
         const StartGeometries fewer(plan.get_molecule(), graph, StartOptions{rings, inversion});
-        return times(fewer.count(), plan.get_torsion_combinations());
+        return saturating_product(fewer.count(), plan.get_torsion_combinations());
     };
     advice.without_rings = without(false, taken.inversion);
     advice.without_inversion = without(taken.rings, false);
@@ -151,7 +145,7 @@ LimitAdvice limit_advice(const CandidatePlan& plan, Combinations most) {
         if (left <= most) break;
         advice.to_fix.push_back(t);
         options.fixed.emplace_back(t.fixed_atom, t.moving_atom);
-        left = times(
+        left = saturating_product(
             starts, count_combinations(choose_torsions(plan.get_molecule(), graph, tree, options)));
     }
     advice.after_fixing = left;

@@ -84,11 +84,6 @@ const char* const DROPPED = ": dropped: ";
 const char* const INVERTED = " inverted";
 const char* const CHANGED = " changed its configuration";
 
-Combinations times(Combinations a, Combinations b) {
-    const Combinations most = std::numeric_limits<Combinations>::max();
-    return b != 0 && a > most / b ? most : a * b;
-}
-
 std::vector<CVECTOR> positions_of(const CBasicConformer& geometry) {
     std::vector<CVECTOR> positions;
     for (int i = 1; i <= geometry.get_size(); ++i) positions.push_back(geometry.get_vector(i));
@@ -184,7 +179,7 @@ std::size_t CandidateRun::get_pair_count() const {
 Combinations CandidateRun::get_combinations() const {
     Combinations turns = 1;
     for (const TorsionChoice& bond : bonds) turns *= static_cast<Combinations>(bond.positions);
-    return times(starts.count(), turns);
+    return saturating_product(starts.count(), turns);
 }
 
 std::string CandidateRun::rejection(const StartGeometry& start,
@@ -226,7 +221,7 @@ public:
         for (std::size_t k = levels; k-- > 0;)
             below[k] = below[k + 1] * static_cast<Combinations>(run.bonds[k].positions);
         counts.starts = run.starts.count();
-        counts.combinations = times(counts.starts, below[0]);
+        counts.combinations = saturating_product(counts.starts, below[0]);
     }
 
     CandidateCounts walk() {
